@@ -17,6 +17,7 @@
 
 #include "Cp1251.h"
 #include "Library.h"
+#include "Module.h"
 #include "ModuleType.h"
 #include "Resource.h"
 
@@ -181,6 +182,13 @@ protected:
         params.Lang = 0;
 
         EXPECT_EQ(HelpTopic(), f.helpContext);
+
+        // The module library accepts the type and finds it by its hint.
+        AVMODULES library(&params);
+        library.SetFolder(KMR_PLUGIN_DIR);
+        ASSERT_TRUE(library.LoadType(f.file));
+        EXPECT_EQ(library.FindByToolTip(russian), 0);
+        EXPECT_EQ(library.GetType(0).Bitmap->width, 32);
 
         // Pictures: the schematic one has the instance's size, the button 22 x 22;
         // each pin is drawn out to the edge it sits on, and 16 colours suffice.
