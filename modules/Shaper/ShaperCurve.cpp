@@ -148,7 +148,7 @@ void ApplySegment(signed char *curve, Point a, Point b) {
     for (int64_t i = L.x < 0 ? -(int64_t)L.x : 0; i <= span; ++i) {
         const int64_t column = L.x + i;
         if (column >= kPoints) break;
-        const int64_t y = span == 0 ? (int64_t)L.y + 200 : L.y + ((int64_t)R.y - L.y) * i / span;
+        const int64_t y = span == 0 ? (int64_t)L.y : L.y + ((int64_t)R.y - L.y) * i / span;
         curve[column] = (signed char)std::clamp<int64_t>(100 - y, -100, 100);
     }
 }

@@ -100,7 +100,9 @@ Point Relative(int x, int y);
 // Applies the straight segment between a and b (relative positions) to the
 // curve. From its left end (b when both have the same x) every column gets
 // the level 100 - y of the segment at that column, clamped to -100..100; a
-// segment whose ends share their x sets its one point to -100 - y. Columns
+// segment whose ends share their x sets its one point to the level of b, the
+// end the pen reached last (a vertical stroke leaving the square at the top
+// sets the top, not the bottom). Columns
 // left of the curve (x below 0) are passed over, the rest of the segment is
 // still applied; columns right of it (beyond 199) end the segment.
 void ApplySegment(signed char *curve, Point a, Point b);

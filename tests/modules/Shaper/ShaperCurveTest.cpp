@@ -139,7 +139,9 @@ TEST(ShaperSegments, AppliedColumnByColumn) {
         {{10, 100}, {20, 50}, 10, 20, 0, 50},
         {{20, 50}, {10, 100}, 10, 20, 0, 50},     // either end first
         {{0, 0}, {199, 200}, 0, 199, 100, -100},
-        {{50, 20}, {50, 180}, 50, 50, -100, -100}, // one column: level -100 - y
+        {{50, 20}, {50, 180}, 50, 50, -80, -80},   // one column: the level of the second end
+        {{50, 180}, {50, 20}, 50, 50, 80, 80},
+        {{50, 100}, {50, -40}, 50, 50, 100, 100},  // left through the top: the top
         {{190, 0}, {200, 0}, 190, 199, 100, 100},  // the right edge never writes
         {{150, 100}, {100000, 100}, 150, 199, 0, 0},
         {{-50, 0}, {10, 120}, 0, 10, 0, -20},      // left of the grid: only the inside part
