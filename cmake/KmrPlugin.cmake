@@ -22,8 +22,10 @@ function(kmr_add_plugin name)
     VISIBILITY_INLINES_HIDDEN ON
     LINK_DEPENDS ${KMR_PLUGIN_MAP})
   target_link_libraries(${name} PRIVATE kmdplugin)
-  target_link_options(${name} PRIVATE
-    -Wl,--version-script=${KMR_PLUGIN_MAP} -Wl,--no-undefined)
+  target_link_options(${name} PRIVATE -Wl,--version-script=${KMR_PLUGIN_MAP})
+  if(NOT KMR_FUZZ) # sanitizer runtimes come from the program that loads it
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
   set(res_args)
   if(P_PICTURES)
     list(APPEND res_args PICTURES ${P_PICTURES})

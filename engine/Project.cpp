@@ -95,8 +95,13 @@ bool LoadModules(MODULES &scheme, PARAMS &params, bool &readOnly, FileStream &fi
         int slot = scheme.AddInstance(type, typeNumber);
         if (slot == 0) return false;
         MODULE *m = scheme.Get(slot);
+        // How the type's own bytes travel (stream or descriptor) is the
+        // type's choice, made in its Create; a file cannot change it, or a
+        // type would be handed a descriptor where it expects a stream.
+        const int32_t byHandle = m->attr & matNEEDHANDLE;
         if (!KmdRead(in, reinterpret_cast<char *>(m) + kModuleSavedOffset, kModuleSavedBytes)) return false;
         m->UserName[sizeof m->UserName - 1] = 0;
+        m->attr = (m->attr & ~matNEEDHANDLE) | byHandle;
         if (m->attr & matNEEDHANDLE) {
             int fd = file.Handle();
             if (fd < 0) return false;

@@ -8,6 +8,7 @@ packages="
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth sox binutils locales
+  clang libclang-rt-14-dev
 "
 missing=""
 for p in $packages; do

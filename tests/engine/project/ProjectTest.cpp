@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -84,7 +85,14 @@ protected:
         labels.CreateLabel(300, 20, "Gain");
     }
 
-    bool save(const fs::path &p) { return kmr::SaveProject(project, p.string()); }
+    bool save(const fs::path &p) {
+        bool ok = kmr::SaveProject(project, p.string());
+        // The fuzzer starts from the valid files these tests write.
+        if (ok && std::getenv("KMR_SEED_DIR"))
+            fs::copy_file(p, fs::path(std::getenv("KMR_SEED_DIR")) / p.filename(),
+                          fs::copy_options::overwrite_existing);
+        return ok;
+    }
     bool load(const fs::path &p, std::string *unknown = nullptr) {
         int mx, my;
         return kmr::LoadProject(project, p.string(), mx, my, [&](const char *n) {
@@ -156,6 +164,22 @@ TEST_F(ProjectFile, OwnBytesThroughStreamAndDescriptor) {
     EXPECT_EQ(reinterpret_cast<int32_t *>(reinterpret_cast<char *>(scheme.Get(2)) + sizeof(MODULE))[0], 5678);
 }
 
+TEST_F(ProjectFile, AFileCannotSwitchHowATypeLoadsItsBytes) {
+    add("Datamod.kmd", 0, 48);
+    add("Handlemod.kmd", 48, 48);
+    ASSERT_TRUE(save(dir / "attr.kpj"));
+    auto b = readFile(dir / "attr.kpj");
+    // Flip the descriptor bit of both records' attr (offset 112 of the 124 bytes).
+    b[45 + 64 + 112] ^= matNEEDHANDLE;
+    b[45 + 200 + 64 + 112] ^= matNEEDHANDLE;
+    writeFile(dir / "flipped.kpj", b);
+    ASSERT_TRUE(load(dir / "flipped.kpj"));
+    EXPECT_EQ(scheme.Get(1)->attr & matNEEDHANDLE, 0);
+    EXPECT_EQ(scheme.Get(2)->attr & matNEEDHANDLE, matNEEDHANDLE);
+    ASSERT_TRUE(save(dir / "again.kpj"));
+    EXPECT_EQ(readFile(dir / "again.kpj"), readFile(dir / "attr.kpj"));
+}
+
 TEST_F(ProjectFile, TypeNamesMatchWithoutCaseAndUnknownTypesFail) {
     add("Plusbox.kmd", 0, 48);
     ASSERT_TRUE(save(dir / "case.kpj"));
@@ -215,7 +239,9 @@ TEST_F(ProjectFile, FailedSavesLeaveThePreviousFile) {
 
     // A type refusing to save.
     scheme.Get(2)->amp = 13;
+    setenv("KMR_REFUSE_SAVE", "1", 1);
     EXPECT_FALSE(save(file));
+    unsetenv("KMR_REFUSE_SAVE");
     EXPECT_EQ(readFile(file), before);
     scheme.Get(2)->amp = 100;
 
