@@ -147,6 +147,7 @@ RunCheck ThreadGo::Go(RunEndNotice notice) {
 
 void ThreadGo::work(RunEnd &end) {
     progress_.store(0, std::memory_order_relaxed);
+    done_.store(0, std::memory_order_relaxed);
     refusedSlot_.store(0, std::memory_order_relaxed);
     stopFailures_.store(0, std::memory_order_relaxed);
     startTime_.store(TickCount(), std::memory_order_relaxed);
@@ -205,6 +206,7 @@ void ThreadGo::work(RunEnd &end) {
     bool cancelled = false;
     for (int32_t s = 0; s < samples; ++s) {
         for (int i = 0; i < count; ++i) calls[i].entry(fnCOUNT, calls[i].instance, s);
+        done_.store(s + 1, std::memory_order_relaxed);
         if (cancel_.load(std::memory_order_relaxed)) {
             cancelled = true;
             break;

@@ -114,6 +114,8 @@ public:
     bool Running() const { return running_.load(std::memory_order_acquire); }
     int32_t Progress() const { return progress_.load(std::memory_order_relaxed); }
     int32_t Samples() const { return samples_.load(std::memory_order_relaxed); }
+    // Samples computed so far (all of them after a finished run).
+    int32_t SamplesDone() const { return done_.load(std::memory_order_relaxed); }
     int64_t StartTime() const { return startTime_.load(std::memory_order_relaxed); }
     int64_t StopTime() const { return stopTime_.load(std::memory_order_relaxed); }
     // Instances that took part in the last run.
@@ -137,6 +139,7 @@ private:
     std::atomic<bool> cancel_{false};
     std::atomic<int32_t> progress_{0};
     std::atomic<int32_t> samples_{0};
+    std::atomic<int32_t> done_{0};
     std::atomic<int64_t> startTime_{0};
     std::atomic<int64_t> stopTime_{0};
     std::atomic<int32_t> instances_{0};

@@ -258,6 +258,7 @@ TEST_F(ThreadGoTest, LevelsRunInSlotOrderOnClearedNets) {
     EXPECT_EQ(probe(5)->firstInput, 0.0) << "net values are cleared after every Start";
     EXPECT_EQ(probe(1)->firstInput, 1.0) << "level 3 reads what level 2 wrote in the same sample";
     EXPECT_EQ(go.Samples(), 441);
+    EXPECT_EQ(go.SamplesDone(), 441);
     EXPECT_EQ(go.Progress(), 100);
     EXPECT_EQ(go.Instances(), 5);
     EXPECT_GE(go.StopTime(), go.StartTime());
@@ -345,6 +346,7 @@ TEST_F(ThreadGoTest, CancelEndsAfterTheSampleInProgressAndStopsEveryInstance) {
     const int32_t counted = probe(1)->counts;
     EXPECT_GT(counted, 0);
     EXPECT_LT(counted, go.Samples());
+    EXPECT_EQ(go.SamplesDone(), counted);
     for (int s = 1; s <= 3; ++s) {
         EXPECT_EQ(probe(s)->counts, counted) << "every level of the last sample ran, slot " << s;
         EXPECT_EQ(probe(s)->stops, 1) << "slot " << s;
