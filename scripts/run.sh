@@ -1,7 +1,9 @@
 #!/bin/sh
-# Sets up, builds and runs the main job: the plug-ins found and accepted.
+# Sets up, builds and runs the main job: the first example project rendered
+# without a display into build/render/.
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
 sh scripts/build.sh
-./build/kmr-plugins
+./build/kmr-render --out build/render build/examples/tone-filter.kpj
+echo "The wave file is build/render/Taperec00.wav (listen with: play build/render/Taperec00.wav)"
