@@ -10,6 +10,7 @@
 
 #include "Cp1251.h"
 #include "Library.h"
+#include "MemoryStream.h"
 #include "ModuleType.h"
 #include "Resource.h"
 
@@ -26,29 +27,6 @@ struct TestmodView : MODULE {
     int32_t SetupCalls;
 };
 #pragma pack(pop)
-
-struct MemoryStream {
-    std::vector<unsigned char> bytes;
-    size_t pos = 0;
-    size_t limit = SIZE_MAX; // writes beyond this fall short
-    KMDSTREAM s{this, write, read, 0};
-
-    static intptr_t write(void *c, const void *data, intptr_t n) {
-        auto *m = static_cast<MemoryStream *>(c);
-        size_t room = m->limit > m->bytes.size() ? m->limit - m->bytes.size() : 0;
-        size_t k = std::min<size_t>((size_t)n, room);
-        auto *p = static_cast<const unsigned char *>(data);
-        m->bytes.insert(m->bytes.end(), p, p + k);
-        return (intptr_t)k;
-    }
-    static intptr_t read(void *c, void *data, intptr_t n) {
-        auto *m = static_cast<MemoryStream *>(c);
-        size_t k = std::min<size_t>((size_t)n, m->bytes.size() - m->pos);
-        std::memcpy(data, m->bytes.data() + m->pos, k);
-        m->pos += k;
-        return (intptr_t)k;
-    }
-};
 
 class Protocol : public ::testing::Test {
 protected:

@@ -17,39 +17,15 @@
 
 #include "Cp1251.h"
 #include "Library.h"
+#include "MemoryStream.h"
 #include "Module.h"
 #include "ModuleType.h"
 #include "Resource.h"
 
 namespace kmrtest {
 
-// An in-memory byte stream behind KMDSTREAM. Writes beyond `limit` fall short.
-struct MemoryStream {
-    std::vector<unsigned char> bytes;
-    size_t pos = 0;
-    size_t limit = SIZE_MAX;
-    KMDSTREAM s{this, write, read, 0};
-
-    MemoryStream() = default;
-    explicit MemoryStream(std::vector<unsigned char> b) : bytes(std::move(b)) {}
-    MemoryStream(const MemoryStream &) = delete;
-
-    static intptr_t write(void *c, const void *data, intptr_t n) {
-        auto *m = static_cast<MemoryStream *>(c);
-        size_t room = m->limit > m->bytes.size() ? m->limit - m->bytes.size() : 0;
-        size_t k = std::min<size_t>((size_t)n, room);
-        auto *p = static_cast<const unsigned char *>(data);
-        m->bytes.insert(m->bytes.end(), p, p + k);
-        return (intptr_t)k;
-    }
-    static intptr_t read(void *c, void *data, intptr_t n) {
-        auto *m = static_cast<MemoryStream *>(c);
-        size_t k = std::min<size_t>((size_t)n, m->bytes.size() - m->pos);
-        std::memcpy(data, m->bytes.data() + m->pos, k);
-        m->pos += k;
-        return (intptr_t)k;
-    }
-};
+// The byte stream the savers and loaders are tested with.
+using ::MemoryStream;
 
 // What every module type declares about itself.
 struct TypeFacts {
@@ -74,6 +50,9 @@ inline ::testing::AssertionResult Near(double actual, double expected) {
     return ::testing::AssertionFailure() << ::testing::PrintToString(actual) << " is not "
                                          << ::testing::PrintToString(expected);
 }
+
+// Distinct colours of a picture.
+inline size_t Colours(const kmr::Picture &p) { return std::set<uint32_t>(p.pixels.begin(), p.pixels.end()).size(); }
 
 class ModuleHost : public ::testing::Test {
 protected:
@@ -116,6 +95,9 @@ protected:
         return reinterpret_cast<View *>(m);
     }
 
+    // The instance's own bytes behind MODULE.
+    unsigned char *Own(MODULE *m) { return reinterpret_cast<unsigned char *>(m) + sizeof(MODULE); }
+
     // The bytes of an instance.
     std::vector<unsigned char> Bytes(const MODULE *m) {
         auto *p = reinterpret_cast<const unsigned char *>(m);
@@ -142,6 +124,13 @@ protected:
         fs::current_path(old);
         fs::remove_all(dir);
         return lastHelpTopic;
+    }
+
+    // The type's resource image.
+    kmr::ResourceImage Resources() {
+        kmr::ResourceImage res;
+        EXPECT_TRUE(res.FromLibrary(type.Library));
+        return res;
     }
 
     // The checks every type shares: size, pins, attributes, texts, pictures,
@@ -215,8 +204,7 @@ protected:
             EXPECT_TRUE(pinDrawn(f.out)) << "output";
         }
         for (const kmr::Picture *p : {&bitmap, &tool}) {
-            std::set<uint32_t> colours(p->pixels.begin(), p->pixels.end());
-            EXPECT_LE(colours.size(), 16u);
+            EXPECT_LE(Colours(*p), 16u);
         }
     }
 };

@@ -1,12 +1,12 @@
 // The envelope generator through its entry point.
-#include "PluginHost.h"
+#include "ModuleHost.h"
 #include "RamperCurve.h"
 
 namespace {
 
-using rtest::Near;
+using kmrtest::Near;
 
-class RamperTest : public rtest::PluginHost {
+class RamperTest : public kmrtest::ModuleHost {
 protected:
     void SetUp() override { Load("Ramper.kmd"); }
 
@@ -59,8 +59,8 @@ TEST_F(RamperTest, DeclaresItself) {
     EXPECT_EQ(bitmap.height, 32);
     EXPECT_EQ(tool.width, 22);
     EXPECT_EQ(tool.height, 22);
-    EXPECT_LE(rtest::Colours(bitmap), 16u);
-    EXPECT_LE(rtest::Colours(tool), 16u);
+    EXPECT_LE(kmrtest::Colours(bitmap), 16u);
+    EXPECT_LE(kmrtest::Colours(tool), 16u);
     EXPECT_NE(bitmap.At(31, 16), bitmap.At(31, 0)) << "the output pin is marked at the edge";
 }
 
@@ -150,7 +150,7 @@ TEST_F(RamperTest, SavesExactlyTheCurve) {
     std::vector<unsigned char> file(ramper::kPoints);
     for (int i = 0; i < ramper::kPoints; ++i) file[i] = (unsigned char)(250 - 3 * i);
     file.push_back(0xEE);
-    rtest::MemoryStream in(file);
+    kmrtest::MemoryStream in(file);
     MODULE *n = New();
     ASSERT_TRUE(kmd::Load(type, n, &in.s));
     EXPECT_EQ(in.pos, (size_t)ramper::kPoints);
@@ -159,12 +159,12 @@ TEST_F(RamperTest, SavesExactlyTheCurve) {
     EXPECT_EQ(Saved(n), std::vector<unsigned char>(file.begin(), file.end() - 1));
 
     // A file that ends early fails the load and leaves the curve alone.
-    rtest::MemoryStream shortIn(std::vector<unsigned char>(ramper::kPoints - 1, 7));
+    kmrtest::MemoryStream shortIn(std::vector<unsigned char>(ramper::kPoints - 1, 7));
     EXPECT_FALSE(kmd::Load(type, m, &shortIn.s));
     EXPECT_EQ(Saved(m), ramp);
 
     // A write that falls short fails the save.
-    rtest::MemoryStream full;
+    kmrtest::MemoryStream full;
     full.limit = 10;
     EXPECT_FALSE(kmd::Save(type, m, &full.s));
 }

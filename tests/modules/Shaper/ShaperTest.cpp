@@ -2,14 +2,14 @@
 #include <cmath>
 #include <limits>
 
-#include "PluginHost.h"
+#include "ModuleHost.h"
 #include "ShaperCurve.h"
 
 namespace {
 
-using rtest::Near;
+using kmrtest::Near;
 
-class ShaperTest : public rtest::PluginHost {
+class ShaperTest : public kmrtest::ModuleHost {
 protected:
     void SetUp() override { Load("Shaper.kmd"); }
 
@@ -69,7 +69,7 @@ TEST_F(ShaperTest, DeclaresItself) {
         ASSERT_TRUE(res.LoadPicture(p.name, picture)) << p.name;
         EXPECT_EQ(picture.width, p.side) << p.name;
         EXPECT_EQ(picture.height, p.side) << p.name;
-        EXPECT_LE(rtest::Colours(picture), 16u) << p.name;
+        EXPECT_LE(kmrtest::Colours(picture), 16u) << p.name;
     }
     kmr::Picture bitmap;
     res.LoadPicture("BITMAP", bitmap);
@@ -164,18 +164,18 @@ TEST_F(ShaperTest, SavesExactlyTheCurve) {
     std::vector<unsigned char> file(shaper::kPoints);
     for (int i = 0; i < shaper::kPoints; ++i) file[i] = (unsigned char)(7 * i);
     file.push_back(0xEE);
-    rtest::MemoryStream in(file);
+    kmrtest::MemoryStream in(file);
     MODULE *n = New();
     ASSERT_TRUE(kmd::Load(type, n, &in.s));
     EXPECT_EQ(in.pos, (size_t)shaper::kPoints) << "the next record's byte stays unread";
     file.pop_back();
     EXPECT_EQ(Saved(n), file);
 
-    rtest::MemoryStream shortIn(std::vector<unsigned char>(shaper::kPoints - 1, 7));
+    kmrtest::MemoryStream shortIn(std::vector<unsigned char>(shaper::kPoints - 1, 7));
     EXPECT_FALSE(kmd::Load(type, m, &shortIn.s));
     EXPECT_EQ(Saved(m), identity) << "a failed load leaves the curve alone";
 
-    rtest::MemoryStream full;
+    kmrtest::MemoryStream full;
     full.limit = 100;
     EXPECT_FALSE(kmd::Save(type, m, &full.s));
 }
