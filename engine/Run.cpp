@@ -203,6 +203,7 @@ void ThreadGo::work(RunEnd &end) {
             if (t.Loaded()) calls[count++] = Call{t.Entry, m};
         }
 
+    ProgressCounter percent(samples);
     bool cancelled = false;
     for (int32_t s = 0; s < samples; ++s) {
         for (int i = 0; i < count; ++i) calls[i].entry(fnCOUNT, calls[i].instance, s);
@@ -211,7 +212,7 @@ void ThreadGo::work(RunEnd &end) {
             cancelled = true;
             break;
         }
-        progress_.store((int32_t)((int64_t)s * 100 / samples), std::memory_order_relaxed);
+        if (percent.Step(s)) progress_.store(percent.Percent(), std::memory_order_relaxed);
     }
     if (!cancelled) progress_.store(100, std::memory_order_relaxed);
 

@@ -77,6 +77,35 @@ RunCheck CheckRun(MODULES &scheme, WIRES &wires, const PARAMS &params);
 // message 15.
 std::string CheckMessage(const RunCheck &check);
 
+// The percentage of a run done after sample s, s x 100 / samples, followed
+// sample by sample. It changes only at the first sample where s x 100
+// reaches the next multiple of samples, so each sample costs one comparison
+// with that sample instead of a division.
+class ProgressCounter {
+public:
+    explicit ProgressCounter(int32_t samples) : samples_(samples), next_(nextChange(0)) {}
+    // Moves to sample s (0, 1, 2, ... in turn); true when the percentage
+    // changed with it.
+    bool Step(int32_t s) {
+        if (s < next_) return false;
+        percent_ = (int32_t)((int64_t)s * 100 / samples_);
+        next_ = nextChange(percent_);
+        return true;
+    }
+    int32_t Percent() const { return percent_; }
+
+private:
+    // The first sample whose percentage is above `percent`; none in a run
+    // without samples.
+    int64_t nextChange(int64_t percent) const {
+        return samples_ > 0 ? ((percent + 1) * samples_ + 99) / 100 : INT64_MAX;
+    }
+
+    int64_t samples_;
+    int32_t percent_ = 0;
+    int64_t next_;
+};
+
 // How a run ended.
 enum class RunEnd { Finished, Cancelled, StartFailed };
 

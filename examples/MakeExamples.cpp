@@ -249,6 +249,158 @@ void waveSource(Builder &b, const fs::path &wave) {
     b.label(48, 32, "A wave file: left channel through the high-pass filter, right channel through the low-pass filter");
 }
 
+// Reference scheme R1 of the render benchmarks: a 441 Hz sine through the
+// low-pass filter into an adder whose output goes onto tape and into a 0.2 s
+// delay; the delayed signal comes back at half gain through the feedback
+// amplifier into the adder's second input.
+void r1Echo(Builder &b) {
+    int tone = b.add("Tonegen.kmd", 48, 80);
+    int filter = b.add("Filter.kmd", 144, 80);
+    int mix = b.add("Plusbox.kmd", 240, 80);
+    int tape = b.add("Taperec.kmd", 352, 80);
+    int delay = b.add("Delay.kmd", 352, 160);
+    int back = b.add("Back.kmd", 352, 240);
+    b.set(tone, "Frequency (HZ)", "441");
+    b.set(filter, "Suppression freq", "1000");
+    b.set(delay, "Delay (sec)", "0.2");
+    b.gain(back, 50);
+    b.connect(tone, filter, 0);
+    b.connect(filter, mix, 0);
+    b.connect(mix, tape, 0, 312);
+    b.connect(mix, delay, 0, 312);
+    b.connect(delay, back, 0, 416);
+    b.connect(back, mix, 1, 224);
+    b.label(48, 16, "R1: a sine through the low-pass filter with an echo fed back through the delay");
+}
+
+// A fold-back curve for the nonlinearity: rises to full level at half the
+// input range and falls again beyond it.
+std::vector<unsigned char> foldBack() {
+    std::vector<unsigned char> curve(200);
+    for (int i = 0; i < 200; ++i) {
+        int k = i - 100;
+        int y = k > 50 ? 100 - k : k < -50 ? -100 - k : 2 * k;
+        curve[i] = (unsigned char)(signed char)std::clamp(y, -100, 100);
+    }
+    return curve;
+}
+
+// A chain of R63 with a feedback loop, in a band 128 pixels high from y0:
+// generator, high-pass filter, nonlinearity, then an adder whose output runs
+// through a delay and back through the feedback amplifier into its second
+// input, and on through the low-pass filter. Answers the last module.
+struct EchoChain {
+    const char *shape;     // the generator's wave shape, 0..4
+    const char *frequency; // Hz
+    const char *lowest;    // the high-pass filter's cut frequency, Hz
+    bool fold;             // fold-back instead of soft saturation
+    const char *delay;     // seconds
+    double feedback;       // gain of the feedback amplifier, per cent
+    bool invert;           // the feedback amplifier inverts
+    const char *smooth;    // the low-pass filter's suppression frequency, Hz
+};
+
+int echoChain(Builder &b, int y0, const EchoChain &c) {
+    int tone = b.add("Tonegen.kmd", 48, y0);
+    int high = b.add("Lowcut.kmd", 128, y0);
+    int shaper = b.add("Shaper.kmd", 208, y0);
+    int mix = b.add("Plusbox.kmd", 288, y0);
+    int delay = b.add("Delay.kmd", 368, y0 + 48);
+    int back = b.add("Back.kmd", 368, y0 + 80);
+    int low = b.add("Filter.kmd", 464, y0);
+    b.set(tone, "Type", c.shape);
+    b.set(tone, "Frequency (HZ)", c.frequency);
+    b.gain(tone, 30); // the sine and the square follow it; the other shapes are full scale
+    b.set(high, "Lowest freq", c.lowest);
+    b.gain(high, 15); // the difference lifts the high frequencies
+    b.load(shaper, c.fold ? foldBack() : softSaturation());
+    b.set(delay, "Delay (sec)", c.delay);
+    b.gain(back, c.feedback);
+    if (c.invert) b.set(back, "Inverted", "true");
+    b.set(low, "Suppression freq", c.smooth);
+    b.connect(tone, high, 0);
+    b.connect(high, shaper, 0);
+    b.connect(shaper, mix, 0);
+    b.connect(mix, delay, 0, 344);
+    b.connect(mix, low, 0, 344);
+    b.connect(delay, back, 0, 416);
+    b.connect(back, mix, 1, 272);
+    return low;
+}
+
+// A chain of R63 without a loop, in a band from y0: a ramp sweeps the
+// controlled generator, whose sine is shaped by an envelope in the
+// multiplier and passes the low-pass and the high-pass filter.
+int sweepChain(Builder &b, int y0, const char *fmax, const char *smooth) {
+    int ramp = b.add("Ramper.kmd", 48, y0);
+    int sweep = b.add("Sweeper.kmd", 128, y0);
+    int env = b.add("Ramper.kmd", 128, y0 + 48);
+    int times = b.add("Timesbox.kmd", 208, y0);
+    int low = b.add("Filter.kmd", 288, y0);
+    int high = b.add("Lowcut.kmd", 368, y0);
+    b.set(sweep, "Fmin (HZ)", "0");
+    b.set(sweep, "Fmax (HZ)", fmax);
+    b.gain(sweep, 30);
+    b.load(env, pluckedEnvelope());
+    b.set(low, "Suppression freq", smooth);
+    b.set(high, "Lowest freq", "2000");
+    b.gain(high, 20);
+    b.connect(ramp, sweep, 0);
+    b.connect(sweep, times, 0);
+    b.connect(env, times, 1, 192);
+    b.connect(times, low, 0);
+    b.connect(low, high, 0);
+    return high;
+}
+
+// An adder at (x, y) summing the outputs of `a` and `b` at half gain; the
+// wires turn at columns midA and midB.
+int sumOf(Builder &b, int x, int y, int a, int c, int midA, int midC) {
+    int sum = b.add("Plusbox.kmd", x, y);
+    b.gain(sum, 50);
+    b.connect(a, sum, 0, midA);
+    b.connect(c, sum, 1, midC);
+    return sum;
+}
+
+// Reference scheme R63 of the render benchmarks: 63 modules of every type but
+// the wave-file source. Eight parallel chains (six with an echo loop, two
+// sweeps under an envelope) summed by a tree of adders, four chains into the
+// left channel of the stereo recorder and four into the right; the sum of both
+// channels goes onto tape.
+void r63Chains(Builder &b) {
+    const EchoChain echoes[6] = {
+        {"0", "110", "3000", false, "0.11", 50, false, "4000"},
+        {"1", "220", "5000", true, "0.17", 40, true, "6000"},
+        {"2", "330", "4000", false, "0.23", 60, false, "3000"},
+        {"3", "165", "6000", true, "0.29", 45, true, "5000"},
+        {"4", "275", "3500", false, "0.31", 55, false, "8000"},
+        {"0", "440", "4500", true, "0.37", 35, false, "2500"},
+    };
+    int out[8];
+    out[0] = echoChain(b, 64, echoes[0]);
+    out[1] = echoChain(b, 192, echoes[1]);
+    out[2] = echoChain(b, 320, echoes[2]);
+    out[3] = sweepChain(b, 448, "2000", "3000");
+    out[4] = echoChain(b, 576, echoes[3]);
+    out[5] = echoChain(b, 704, echoes[4]);
+    out[6] = echoChain(b, 832, echoes[5]);
+    out[7] = sweepChain(b, 960, "1200", "5000");
+    int s01 = sumOf(b, 560, 128, out[0], out[1], 528, 544);
+    int s23 = sumOf(b, 560, 384, out[2], out[3], 528, 544);
+    int left = sumOf(b, 656, 256, s01, s23, 624, 640);
+    int s45 = sumOf(b, 560, 640, out[4], out[5], 528, 544);
+    int s67 = sumOf(b, 560, 896, out[6], out[7], 528, 544);
+    int right = sumOf(b, 656, 768, s45, s67, 624, 640);
+    int cd = b.add("Stereorec.kmd", 752, 512);
+    b.connect(left, cd, 0, 720);
+    b.connect(right, cd, 1, 736);
+    int mono = sumOf(b, 752, 608, left, right, 720, 736);
+    int tape = b.add("Taperec.kmd", 848, 608);
+    b.connect(mono, tape, 0);
+    b.label(48, 16, "R63: eight parallel chains summed into the stereo recorder, their sum onto tape");
+}
+
 void put16(std::ofstream &f, uint16_t v) {
     unsigned char b[2] = {(unsigned char)v, (unsigned char)(v >> 8)};
     f.write(reinterpret_cast<const char *>(b), 2);
@@ -335,6 +487,8 @@ int main(int argc, char **argv) {
         {"echo-stereo.kpj", 44100, 3.0, echoStereo},
         {"sweep-shaper.kpj", 22050, 3.0, sweepShaper},
         {"wave-source.kpj", 44100, 2.0, [&wave](Builder &b) { waveSource(b, wave); }},
+        {"r1-echo.kpj", 44100, 10.0, r1Echo},
+        {"r63-chains.kpj", 44100, 10.0, r63Chains},
     };
     int status = 0;
     for (const Example &x : examples) {

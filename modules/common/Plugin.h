@@ -155,7 +155,12 @@ struct Dispatch {
         stop,   save,    load,  copy,    paste, about,  tooltip, mousedown,
     };
 
+    // fnCOUNT comes once per instance and sample, every other number a few
+    // times per run: it is tested first and calls Count in place, without
+    // the jump through the table.
     static intptr_t Call(int funcnum, void *data, intptr_t par) {
+        if (funcnum == fnCOUNT) [[likely]]
+            return count(data, par);
         if ((unsigned)funcnum >= (unsigned)kFunctionCount) return 0;
         return table[funcnum](data, par);
     }

@@ -46,6 +46,9 @@ inline double Input(const MODULE *m, int i) { return Params->Val[m->wirein[i]]; 
 // Truncation toward zero that never reaches an undefined conversion: NaN
 // gives 0, values beyond the int32 range give its nearest end.
 inline int32_t ToInt(double v) {
+    // Nearly every value lies inside the range: one test for all of them.
+    if (v > -2147483648.0 && v < 2147483647.0) [[likely]]
+        return (int32_t)v;
     if (std::isnan(v)) return 0;
     if (v >= 2147483647.0) return INT32_MAX;
     if (v <= -2147483648.0) return INT32_MIN;

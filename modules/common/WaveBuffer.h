@@ -85,13 +85,22 @@ public:
         return item;
     }
     // The object of `owner`; null when it has none (it did not start).
+    // Count asks once per sample, nearly always for the instance asked for
+    // last, so that answer is kept and checked first.
     T *Find(const void *owner) const {
+        if (owner == lastOwner_ && owner) return lastItem_;
         for (int i = 0; i < used_; ++i)
-            if (slots_[i].owner == owner) return slots_[i].item.get();
+            if (slots_[i].owner == owner) {
+                lastOwner_ = owner;
+                lastItem_ = slots_[i].item.get();
+                return lastItem_;
+            }
         return nullptr;
     }
     // Hands over the object of `owner` and frees its slot; null when none.
     std::unique_ptr<T> Take(const void *owner) {
+        lastOwner_ = nullptr;
+        lastItem_ = nullptr;
         for (int i = 0; i < used_; ++i)
             if (slots_[i].owner == owner) {
                 std::unique_ptr<T> item = std::move(slots_[i].item);
@@ -114,6 +123,9 @@ private:
     };
     Slot slots_[N];
     int used_ = 0;
+    // The last answer of Find; cleared whenever an object leaves the table.
+    mutable const void *lastOwner_ = nullptr;
+    mutable T *lastItem_ = nullptr;
 };
 
 } // namespace kmd
