@@ -8,6 +8,7 @@ packages="
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth sox binutils locales
+  qt6-qpa-plugins imagemagick x11-utils
   clang libclang-rt-14-dev
 "
 missing=""
