@@ -203,10 +203,19 @@ void ThreadGo::work(RunEnd &end) {
             if (t.Loaded()) calls[count++] = Call{t.Entry, m};
         }
 
+    // The calls go two at a time, which halves the loop's own steps; an odd
+    // last call follows on its own.
+    const Call *const pairsEnd = calls.data() + (count & ~1);
+    const bool odd = count & 1;
     ProgressCounter percent(samples);
     bool cancelled = false;
     for (int32_t s = 0; s < samples; ++s) {
-        for (int i = 0; i < count; ++i) calls[i].entry(fnCOUNT, calls[i].instance, s);
+        const Call *c = calls.data();
+        for (; c != pairsEnd; c += 2) {
+            c[0].entry(fnCOUNT, c[0].instance, s);
+            c[1].entry(fnCOUNT, c[1].instance, s);
+        }
+        if (odd) c->entry(fnCOUNT, c->instance, s);
         done_.store(s + 1, std::memory_order_relaxed);
         if (cancel_.load(std::memory_order_relaxed)) {
             cancelled = true;
