@@ -1,5 +1,7 @@
 #include "Canvas.h"
 
+#include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
@@ -15,73 +17,14 @@ namespace kmr {
 // ---------------------------------------------------------------------------
 // ImageSurface
 
-ImageSurface::ImageSurface(uint32_t background) : background_(background & 0xFFFFFF) {}
-
-uint32_t ImageSurface::Pixel(int x, int y) const {
-    if (!inside(x, y)) return background_;
-    return reinterpret_cast<const uint32_t *>(image_.constScanLine(y))[x] & 0xFFFFFF;
-}
-
-void ImageSurface::SetPixel(int x, int y, uint32_t colour) {
-    if (inside(x, y)) reinterpret_cast<uint32_t *>(image_.scanLine(y))[x] = 0xFF000000 | (colour & 0xFFFFFF);
-}
-
-void ImageSurface::Line(int x1, int y1, int x2, int y2, uint32_t colour) {
-    // Bresenham, both ends included.
-    int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
-    int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-        SetPixel(x1, y1, colour);
-        if (x1 == x2 && y1 == y2) break;
-        int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x1 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y1 += sy;
-        }
-    }
-}
-
-void ImageSurface::FillRect(int x1, int y1, int x2, int y2, uint32_t colour) {
-    if (x1 > x2) std::swap(x1, x2);
-    if (y1 > y2) std::swap(y1, y2);
-    x1 = std::max(x1, 0);
-    y1 = std::max(y1, 0);
-    x2 = std::min(x2, Width() - 1);
-    y2 = std::min(y2, Height() - 1);
-    const uint32_t pixel = 0xFF000000 | (colour & 0xFFFFFF);
-    for (int y = y1; y <= y2; ++y) {
-        auto *row = reinterpret_cast<uint32_t *>(image_.scanLine(y));
-        std::fill(row + x1, row + x2 + 1, pixel);
-    }
-}
-
-void ImageSurface::DrawPicture(const Picture &picture, int x, int y) {
-    if (picture.Empty()) return;
-    for (int py = 0; py < picture.height; ++py) {
-        const int ty = y + py;
-        if (ty < 0 || ty >= Height()) continue;
-        auto *row = reinterpret_cast<uint32_t *>(image_.scanLine(ty));
-        for (int px = 0; px < picture.width; ++px) {
-            const int tx = x + px;
-            if (tx < 0 || tx >= Width()) continue;
-            const uint32_t src = picture.At(px, py) & 0xFFFFFF;
-            uint32_t &dst = row[tx];
-            dst = 0xFF000000 | (op_ == RasterOp::Invert ? ((dst ^ src) & 0xFFFFFF) : src);
-        }
-    }
-}
+ImageSurface::ImageSurface(uint32_t background) : PixelSurface(background, 0xFF000000) {}
 
 void ImageSurface::Grow(int width, int height) {
     width = std::max(width, Width());
     height = std::max(height, Height());
     if (width == Width() && height == Height()) return;
     QImage grown(width, height, QImage::Format_RGB32);
-    grown.fill(QColor::fromRgb(background_));
+    grown.fill(QColor::fromRgb(Background()));
     if (!image_.isNull()) {
         QPainter p(&grown);
         p.drawImage(0, 0, image_);
@@ -89,8 +32,8 @@ void ImageSurface::Grow(int width, int height) {
     image_ = grown;
 }
 
-void ImageSurface::Clear() {
-    if (!image_.isNull()) image_.fill(QColor::fromRgb(background_));
+void ImageSurface::PaintOn(QPainter &painter, const QRect &area) const {
+    painter.drawImage(area.topLeft(), image_, area);
 }
 
 // ---------------------------------------------------------------------------
@@ -128,6 +71,9 @@ QString LabelText(const std::string &text) {
 DrawingArea::DrawingArea(MODULES &scheme, WIRES &wires, QWidget *parent)
     : QWidget(parent), scheme_(scheme), wires_(wires) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Every move counts, with or without a button: the picture that follows
+    // the mouse, and the last mouse position the keys act at.
+    setMouseTracking(true);
     surface_.SetBackground(palette().color(QPalette::Window).rgb());
 }
 
@@ -138,17 +84,64 @@ void DrawingArea::Redraw() {
     update();
 }
 
-void DrawingArea::paintEvent(QPaintEvent *) {
+void DrawingArea::paintEvent(QPaintEvent *event) {
+    // An expose only copies the image; the schematic is not drawn again.
     QPainter p(this);
-    p.fillRect(rect(), QColor::fromRgb(surface_.Background()));
-    p.drawImage(0, 0, surface_.Image());
+    const QRect area = event->rect();
+    p.fillRect(area, QColor::fromRgb(surface_.Background()));
+    surface_.PaintOn(p, area.intersected(QRect(0, 0, surface_.Width(), surface_.Height())));
 }
 
 void DrawingArea::resizeEvent(QResizeEvent *event) {
     const int w = surface_.Width(), h = surface_.Height();
     surface_.Grow(event->size().width(), event->size().height());
-    if (surface_.Width() != w || surface_.Height() != h) Redraw();
+    // What was cut off at the old edges is drawn; the rest of the image,
+    // including anything a gesture in progress shows, stays as it is.
+    if ((surface_.Width() != w || surface_.Height() != h) && !held_) {
+        wires_.DrawAllSegments();
+        scheme_.DrawAll();
+    }
     QWidget::resizeEvent(event);
+}
+
+void DrawingArea::mousePressEvent(QMouseEvent *event) {
+    if (input_) input_->CanvasMouseDown(event->button(), event->position().toPoint());
+    update();
+}
+
+void DrawingArea::mouseMoveEvent(QMouseEvent *event) {
+    if (input_) input_->CanvasMouseMove(event->position().toPoint());
+    update();
+}
+
+void DrawingArea::mouseReleaseEvent(QMouseEvent *event) {
+    if (input_) input_->CanvasMouseUp(event->button(), event->position().toPoint());
+    update();
+}
+
+int DrawingArea::slotOf(QObject *widget) const {
+    for (size_t i = 0; i < labels_.size(); ++i)
+        if (labels_[i] == widget) return int(i);
+    return -1;
+}
+
+bool DrawingArea::eventFilter(QObject *watched, QEvent *event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    const int slot = slotOf(watched);
+    if (slot < 0 || !input_) return QWidget::eventFilter(watched, event);
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint global = mouse->globalPosition().toPoint();
+    if (type == QEvent::MouseMove)
+        input_->LabelMouseMove(slot, global);
+    else if (type == QEvent::MouseButtonRelease)
+        input_->LabelMouseUp(slot);
+    else
+        input_->LabelMouseDown(slot, mouse->button(), mouse->position().toPoint(), global);
+    update();
+    return true;
 }
 
 QLabel *DrawingArea::LabelWidget(int slot) const {
@@ -159,6 +152,7 @@ void DrawingArea::LabelCreated(int slot, LABEL &label) {
     if (slot < 0 || slot >= LABCLASS::kSlots) return;
     delete labels_[size_t(slot)];
     auto *widget = new QLabel(this);
+    widget->installEventFilter(this);
     labels_[size_t(slot)] = widget;
     applyLabel(widget, label);
     widget->show();

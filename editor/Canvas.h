@@ -12,43 +12,53 @@
 #include <array>
 
 #include "Label.h"
-#include "Surface.h"
+#include "PixelSurface.h"
 
 class MODULES;
 class WIRES;
+class QPainter;
 
 namespace kmr {
 
-// A drawing surface over a QImage of 32-bit pixels.
-class ImageSurface : public Surface {
+// The drawing surface over one QImage of 32-bit pixels. The drawing rules
+// are those of every pixel surface; this class only keeps the image.
+class ImageSurface : public PixelSurface {
 public:
     explicit ImageSurface(uint32_t background = 0xF0F0F0);
 
     int Width() const override { return image_.width(); }
     int Height() const override { return image_.height(); }
-    uint32_t Background() const override { return background_; }
-    uint32_t Pixel(int x, int y) const override;
-    void SetPixel(int x, int y, uint32_t colour) override;
-    void Line(int x1, int y1, int x2, int y2, uint32_t colour) override;
-    void FillRect(int x1, int y1, int x2, int y2, uint32_t colour) override;
-    RasterOp Op() const override { return op_; }
-    void SetOp(RasterOp op) override { op_ = op; }
-    void DrawPicture(const Picture &picture, int x, int y) override;
 
     // Makes the image at least `width` by `height`, keeping what is drawn;
     // new pixels have the background colour.
     void Grow(int width, int height);
-    void SetBackground(uint32_t colour) { background_ = colour & 0xFFFFFF; }
-    // Fills the whole image with the background.
-    void Clear();
-    const QImage &Image() const { return image_; }
+    void SetBackground(uint32_t colour) { SetBackgroundColour(colour); }
+    // A copy of the image as it is now; later drawing does not change it.
+    QImage Snapshot() const { return image_.copy(); }
+    // Copies the part `area` of the image to the same place of `painter`.
+    void PaintOn(QPainter &painter, const QRect &area) const;
+
+protected:
+    // Writing through a row detaches the image from any copy first.
+    uint32_t *Row(int y) override { return reinterpret_cast<uint32_t *>(image_.scanLine(y)); }
+    const uint32_t *Row(int y) const override { return reinterpret_cast<const uint32_t *>(image_.constScanLine(y)); }
 
 private:
-    bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < image_.width() && y < image_.height(); }
-
     QImage image_;
-    uint32_t background_;
-    RasterOp op_ = RasterOp::Copy;
+};
+
+// What the drawing area reports of the mouse: presses, moves and releases
+// on the area itself, and on the label widgets.
+class CanvasInput {
+public:
+    virtual ~CanvasInput() = default;
+    virtual void CanvasMouseDown(Qt::MouseButton button, QPoint p) = 0;
+    virtual void CanvasMouseMove(QPoint p) = 0;
+    virtual void CanvasMouseUp(Qt::MouseButton button, QPoint p) = 0;
+    // `at` is the point in the label widget; `global` on the screen.
+    virtual void LabelMouseDown(int slot, Qt::MouseButton button, QPoint at, QPoint global) = 0;
+    virtual void LabelMouseMove(int slot, QPoint global) = 0;
+    virtual void LabelMouseUp(int slot) = 0;
 };
 
 // Shows a schematic: the surface of the scheme and the segment table, and
@@ -59,6 +69,12 @@ public:
     DrawingArea(MODULES &scheme, WIRES &wires, QWidget *parent = nullptr);
 
     ImageSurface &Surface() { return surface_; }
+
+    // Where mouse input goes; null ignores it.
+    void SetInput(CanvasInput *input) { input_ = input; }
+    // While the schematic must not be read (a calculation uses it), a grown
+    // area is left empty instead of being drawn.
+    void SetDrawingHeld(bool held) { held_ = held; }
 
     // Draws the whole schematic anew: the background, every segment, every
     // instance.
@@ -74,13 +90,20 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void applyLabel(QLabel *widget, const LABEL &label);
+    int slotOf(QObject *widget) const;
 
     MODULES &scheme_;
     WIRES &wires_;
     ImageSurface surface_;
+    CanvasInput *input_ = nullptr;
+    bool held_ = false;
     std::array<QLabel *, LABCLASS::kSlots> labels_{};
 };
 

@@ -10,6 +10,7 @@
 #include "Kmd.h"
 #include "Label.h"
 #include "Module.h"
+#include "ModuleCopy.h"
 #include "Run.h"
 #include "Wire.h"
 
@@ -58,6 +59,8 @@ public:
     MODULES Scheme;
     WIRES Wires;
     LABCLASS Labels;
+    // The type copied last, kept across New and Open.
+    MODULECOPY ModuleCopy;
     ThreadGo Go;
     OSCILLA Oscilla;
     std::string ProgramFolder;

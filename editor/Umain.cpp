@@ -125,6 +125,7 @@ TFMain::TFMain(EditorEngine &engine, const StartOptions &options, QWidget *paren
         ImageList1.push_back(ProgramPicture(QString::fromLatin1(name)));
 
     FormGo = new TFormGo(this, *run_);
+    Editor = new EditModes(*this);
     qApp->installEventFilter(this);
 
     FormCreate(options);
@@ -383,6 +384,8 @@ bool TFMain::SaveOnClose() {
 
 TFMain::~TFMain() {
     qApp->removeEventFilter(this);
+    Editor->Timer1->stop();
+    Canvas->SetInput(nullptr);
     // A calculation must not outlive the drawing surface it may draw on.
     if (runActive_) {
         run_->Cancel();
@@ -528,7 +531,10 @@ void TFMain::SetMode(int mode, bool reset) {
     const int index = Panel1->IndexOfTag(kModeTagBase + mode);
     if (index >= 0 && index < kModeCount)
         for (int k = 0; k < kModeCount; ++k) Panel1->SetPressed(k, k == index);
-    if (reset) emit HighlightReset();
+    if (reset) {
+        if (Editor) Editor->ResetHighlight();
+        emit HighlightReset();
+    }
 }
 
 void TFMain::RebuildPanel() {
@@ -591,13 +597,11 @@ void TFMain::ApplyFlat() { Panel1->SetFlat(Setup.Flat); }
 
 void TFMain::ButtonClick(int tag) {
     if (tag >= kModeTagBase && tag < kModeTagBase + mdGo) {
-        SetMode(tag - kModeTagBase, true);
+        Editor->ModeButtonClick(tag - kModeTagBase);
         return;
     }
     if (tag == kModeTagBase + mdGo) {
-        // The Go command comes with the drawing area's editing modes; until
-        // then the button keeps the current mode pressed.
-        SetMode(Mode, false);
+        Editor->TBGoClick();
         return;
     }
     if (tag < 0 || tag >= engine_.Types.CountTypes()) return;
@@ -645,6 +649,7 @@ void TFMain::SetRun(GoRun *run) {
 
 void TFMain::RunStarted() {
     runActive_ = true;
+    Canvas->SetDrawingHeld(true);
     Panel1->setEnabled(false);
     StatusText->setText(Text(5));
     FormGo->Show(engine_.Scheme.CountInstances(), engine_.Wires.CountNets(), engine_.Wires.CountSegments());
@@ -652,31 +657,11 @@ void TFMain::RunStarted() {
 
 void TFMain::RunEnded(RunEnd end) {
     runActive_ = false;
+    Canvas->SetDrawingHeld(false);
     Panel1->setEnabled(true);
     FormGo->Timer1->stop();
     FormGo->hide();
-    switch (end) {
-    case RunEnd::Finished: {
-        SetMode(mdAsk, true);
-        const int64_t e = std::max<int64_t>(run_->Elapsed(), 0);
-        StatusText->setText(Text(18) + QString::number(e / 1000) + QLatin1Char('.') +
-                            QStringLiteral("%1").arg(int(e % 1000), 3, 10, QLatin1Char('0')) + Text(74));
-        break;
-    }
-    case RunEnd::Cancelled:
-        SetMode(mdMain, true);
-        StatusText->setText(Text(19));
-        break;
-    case RunEnd::StartFailed:
-        SetMode(mdAsk, true);
-        Canvas->Redraw(); // the instance that refused is shown selected
-        if (!closeAfterRun_) {
-            MessageWindowById(this, engine_.Params.Lang, 20, 21);
-            ErrorShown = true;
-            ShowHelpTopic(kHelpStartFailed);
-        }
-        break;
-    }
+    Editor->GoEnded(end, run_->Elapsed(), closeAfterRun_);
     if (closeAfterRun_) {
         closeAfterRun_ = false;
         close();

@@ -14,6 +14,7 @@
 
 #include "Canvas.h"
 #include "Globals.h"
+#include "Modes.h"
 #include "Settings.h"
 #include "Ugo.h"
 #include "Utbctrl.h"
@@ -100,8 +101,12 @@ public:
     // The end of the run as the calculation thread reported it.
     void RunEnded(RunEnd end);
     bool RunActive() const { return runActive_; }
+    // True from the start of a calculation until its end has been reported:
+    // nothing may then change the scheme, the wires or the labels.
+    bool EditingLocked() const { return runActive_; }
     // Replaces how the window sees the calculation (tests).
     void SetRun(GoRun *run);
+    GoRun &Run() { return *run_; }
 
     void ShowTipOfDay();
 
@@ -119,6 +124,9 @@ public:
 
     TModulePanel *Panel1;
     DrawingArea *Canvas;
+    // The editing modes of the drawing area, its context menus and the Go
+    // command.
+    EditModes *Editor = nullptr;
     QLabel *StatusFileName, *StatusText;
     TFormGo *FormGo;
     // The button pictures: the six mode pictures, then each type's.

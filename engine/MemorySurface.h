@@ -4,35 +4,26 @@
 
 #include <vector>
 
-#include "Surface.h"
+#include "PixelSurface.h"
 
 namespace kmr {
 
-class MemorySurface : public Surface {
+class MemorySurface : public PixelSurface {
 public:
     MemorySurface(int width, int height, uint32_t background = 0xF0F0F0);
 
     int Width() const override { return width_; }
     int Height() const override { return height_; }
-    uint32_t Background() const override { return background_; }
-    uint32_t Pixel(int x, int y) const override;
-    void SetPixel(int x, int y, uint32_t colour) override;
-    void Line(int x1, int y1, int x2, int y2, uint32_t colour) override;
-    void FillRect(int x1, int y1, int x2, int y2, uint32_t colour) override;
-    RasterOp Op() const override { return op_; }
-    void SetOp(RasterOp op) override { op_ = op; }
-    void DrawPicture(const Picture &picture, int x, int y) override;
 
-    // Fills the whole surface with the background.
-    void Clear();
+    // Every pixel as 0xRRGGBB, row by row from the top.
     const std::vector<uint32_t> &Pixels() const { return pixels_; }
 
-private:
-    bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+protected:
+    uint32_t *Row(int y) override { return pixels_.data() + (size_t)y * width_; }
+    const uint32_t *Row(int y) const override { return pixels_.data() + (size_t)y * width_; }
 
+private:
     int width_, height_;
-    uint32_t background_;
-    RasterOp op_ = RasterOp::Copy;
     std::vector<uint32_t> pixels_;
 };
 
