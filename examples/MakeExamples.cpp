@@ -179,7 +179,7 @@ void toneFilter(Builder &b) {
     b.gain(tape, 30); // the square wave is at full scale whatever its gain
     b.connect(tone, filter, 0);
     b.connect(filter, tape, 0);
-    b.label(48, 32, "A square wave through the low-pass filter onto tape");
+    b.label(48, 52, "A square wave through the low-pass filter onto tape");
 }
 
 // A plucked note into an echo: a delay whose output comes back through the
@@ -205,7 +205,7 @@ void echoStereo(Builder &b) {
     b.connect(delay, back, 0, 384);
     b.connect(delay, cd, 1, 384);
     b.connect(back, mix, 1, 224);
-    b.label(48, 32, "A plucked note and its echoes: the delay loop closes through the feedback amplifier");
+    b.label(48, 52, "A plucked note and its echoes: the delay loop closes through the feedback amplifier");
 }
 
 // A rising sweep, saturated by the nonlinearity and shaped by an envelope.
@@ -226,7 +226,7 @@ void sweepShaper(Builder &b) {
     b.connect(shaper, times, 0);
     b.connect(env, times, 1, 320);
     b.connect(times, tape, 0);
-    b.label(48, 32, "A rising sweep, saturated by the nonlinearity, under an envelope");
+    b.label(48, 52, "A rising sweep, saturated by the nonlinearity, under an envelope");
 }
 
 // Both channels of a wave file, the left one high-passed, the right one
@@ -246,7 +246,7 @@ void waveSource(Builder &b, const fs::path &wave) {
     b.connect(right, low, 0);
     b.connect(high, cd, 0);
     b.connect(low, cd, 1, 256);
-    b.label(48, 32, "A wave file: left channel through the high-pass filter, right channel through the low-pass filter");
+    b.label(48, 52, "A wave file: left channel through the high-pass filter, right channel through the low-pass filter");
 }
 
 // Reference scheme R1 of the render benchmarks: a 441 Hz sine through the
@@ -270,7 +270,7 @@ void r1Echo(Builder &b) {
     b.connect(mix, delay, 0, 312);
     b.connect(delay, back, 0, 416);
     b.connect(back, mix, 1, 224);
-    b.label(48, 16, "R1: a sine through the low-pass filter with an echo fed back through the delay");
+    b.label(48, 52, "R1: a sine through the low-pass filter with an echo fed back through the delay");
 }
 
 // A fold-back curve for the nonlinearity: rises to full level at half the
@@ -398,7 +398,7 @@ void r63Chains(Builder &b) {
     int mono = sumOf(b, 752, 608, left, right, 720, 736);
     int tape = b.add("Taperec.kmd", 848, 608);
     b.connect(mono, tape, 0);
-    b.label(48, 16, "R63: eight parallel chains summed into the stereo recorder, their sum onto tape");
+    b.label(48, 46, "R63: eight parallel chains summed into the stereo recorder, their sum onto tape");
 }
 
 void put16(std::ofstream &f, uint16_t v) {
