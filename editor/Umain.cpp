@@ -25,8 +25,10 @@
 #include <system_error>
 
 #include "Cp1251.h"
+#include "DebugDump.h"
 #include "Fileass.h"
 #include "Help.h"
+#include "Keys.h"
 #include "Library.h"
 #include "Pictures.h"
 #include "Project.h"
@@ -36,6 +38,7 @@
 #include "Uasksave.h"
 #include "Umessage.h"
 #include "Utipofda.h"
+#include "Wires.h"
 
 namespace kmr {
 
@@ -126,6 +129,9 @@ TFMain::TFMain(EditorEngine &engine, const StartOptions &options, QWidget *paren
 
     FormGo = new TFormGo(this, *run_);
     Editor = new EditModes(*this);
+    Wiring = new WireEditing(*this);
+    Editor->SetWireGestures(Wiring);
+    Keys = new KeyCommands(*this);
     qApp->installEventFilter(this);
 
     FormCreate(options);
@@ -172,6 +178,8 @@ void TFMain::CreateMenus() {
     mDebModukes = item(mDebug, "&Модули", 0);
     mDebSeg = item(mDebug, "&Сегменты", 0);
     mDebLib = item(mDebug, "&Библиотеки", 0);
+    connect(mDebModukes, &QAction::triggered, this, [this] { WriteModulesDump(engine_.Scheme, kModulesDumpName); });
+    connect(mDebSeg, &QAction::triggered, this, [this] { WriteSegmentsDump(engine_.Wires, kSegmentsDumpName); });
     mDebug->menuAction()->setVisible(false);
 
     mDescription = menu("О&формление", 38);

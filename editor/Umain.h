@@ -26,6 +26,9 @@ class QMenu;
 
 namespace kmr {
 
+class KeyCommands;
+class WireEditing;
+
 // Editing modes, as `Mode` holds them.
 enum : int32_t { mdMain = 0, mdDelete = 1, mdMove = 2, mdSolder = 3, mdAsk = 4, mdGo = 5 };
 
@@ -127,6 +130,9 @@ public:
     // The editing modes of the drawing area, its context menus and the Go
     // command.
     EditModes *Editor = nullptr;
+    // Wire gestures and commands, and the keys.
+    WireEditing *Wiring = nullptr;
+    KeyCommands *Keys = nullptr;
     QLabel *StatusFileName, *StatusText;
     TFormGo *FormGo;
     // The button pictures: the six mode pictures, then each type's.
