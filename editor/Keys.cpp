@@ -15,8 +15,6 @@ namespace kmr {
 
 namespace {
 
-const char *const kHelpContextProperty = "kmrHelpContext";
-
 // The main window's help topic.
 constexpr int kMainHelpContext = 700;
 

@@ -65,7 +65,10 @@ private:
 
 // The help key's topic of a window: set on a window (or on a control of one,
 // such as a page of a dialog), it holds for that widget and every widget
-// inside it that has none of its own. 0 means none.
+// inside it that has none of its own. 0 means none. The topic is the widget
+// property of this name, so a window that cannot call SetHelpContext (one a
+// plug-in makes) sets the property itself.
+inline constexpr const char *kHelpContextProperty = "kmrHelpContext";
 void SetHelpContext(QWidget *widget, int topic);
 // The topic for a widget: its own, else that of the nearest widget around
 // it within the same window; 0 when none is set.
