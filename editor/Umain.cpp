@@ -36,6 +36,7 @@
 #include "Strings.h"
 #include "Uabout.h"
 #include "Uasksave.h"
+#include "Ufile.h"
 #include "Umessage.h"
 #include "Utipofda.h"
 #include "Wires.h"
@@ -54,8 +55,6 @@ constexpr int kMaxWindowSide = 8192;
 
 QString Text(int number) { return QString::fromUtf8(GetString(number)); }
 
-QString FileNameText(const std::string &name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
-
 // Plug-in texts are Windows-1251; '&' would mark an accelerator in a menu.
 QString MenuText(const char *cp1251) {
     QString s = QString::fromStdString(Cp1251ToUtf8(cp1251 ? cp1251 : ""));
@@ -67,13 +66,6 @@ QString TipOf(const MODULE_TYPE &type) {
     const char *tip = kmd::ToolTip(type);
     return QString::fromStdString(Cp1251ToUtf8(tip ? tip : ""));
 }
-
-// The hourglass while a project is read or written.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // The window's client area: the drawing area fills it, the toolbar covers
 // its top strip.
@@ -106,6 +98,7 @@ TFMain::TFMain(EditorEngine &engine, const StartOptions &options, QWidget *paren
 
     CreateMenus();
     CreateClientArea();
+    ConnectFileCommands();
 
     auto *bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar"));
@@ -328,10 +321,15 @@ void TFMain::FirstProject(const QStringList &arguments) {
         } else {
             const std::string name = QFile::encodeName(first).toStdString();
             std::error_code ec;
-            if (name.size() <= kProjectNameMax && std::filesystem::exists(name, ec) && LoadProject(name)) {
-                ProjectFileName = name;
-                ShowStatusFileName();
-                return;
+            if (name.size() <= kProjectNameMax && std::filesystem::exists(name, ec)) {
+                if (LoadProject(name)) {
+                    ProjectFileName = name;
+                    ShowStatusFileName();
+                    return;
+                }
+                // A named project that does not load leaves no name behind:
+                // the start goes on as if none were stored.
+                if (name != ProjectFileName) ProjectFileName.clear();
             }
         }
     }
@@ -467,71 +465,6 @@ bool TFMain::eventFilter(QObject *watched, QEvent *event) {
 }
 
 // ---------------------------------------------------------------------------
-// Projects
-
-bool TFMain::CanOpenFile(const std::string &name) {
-    if (name.find_first_not_of(' ') == std::string::npos) return false;
-    std::FILE *f = std::fopen(name.c_str(), "rb");
-    if (!f) return false;
-    struct stat st;
-    const bool file = fstat(fileno(f), &st) == 0 && !S_ISDIR(st.st_mode);
-    std::fclose(f);
-    return file;
-}
-
-bool TFMain::LoadProject(const std::string &name) {
-    WaitCursor wait;
-    StatusText->clear();
-    engine_.Scheme.ClearAll();
-    engine_.Wires.ClearAll();
-    engine_.Labels.ClearAll();
-    if (name != ProjectFileName) ProjectFileName.clear();
-    int maxX = 0, maxY = 0;
-    const Project project{engine_.Scheme, engine_.Wires, engine_.Labels, engine_.Params, ReadOnly};
-    const bool ok = kmr::LoadProject(project, name, maxX, maxY, [this](const char *fileName) {
-        MessageWindowForName(this, engine_.Params.Lang, QString::fromStdString(Cp1251ToUtf8(fileName)));
-    });
-    Canvas->Redraw();
-    if (!ok) return false;
-
-    // The window grows to show the whole schematic and stays on the screen.
-    const int needW = std::min(maxX + 24, kMaxWindowSide), needH = std::min(maxY + 66, kMaxWindowSide);
-    resize(std::max(width(), needW), std::max(height(), needH));
-    if (const QScreen *s = screen()) {
-        const QRect area = s->geometry();
-        int left = x(), top = y();
-        if (left + width() > area.width()) left = area.width() - width();
-        if (top + height() > area.height()) top = area.height() - height();
-        move(std::max(left, 0), std::max(top, 0));
-    }
-    return true;
-}
-
-TFMain::SaveOutcome TFMain::Save(const std::string &name) {
-    WaitCursor wait;
-    if (ReadOnly) {
-        const int answer = AskSaveQuestion(this, Text(125));
-        if (answer == TAskSave::kNo) return SaveOutcome::Declined;
-        if (answer != TAskSave::kYes) return SaveOutcome::Cancelled;
-    }
-    const Project project{engine_.Scheme, engine_.Wires, engine_.Labels, engine_.Params, ReadOnly};
-    return kmr::SaveProject(project, name) ? SaveOutcome::Saved : SaveOutcome::Failed;
-}
-
-bool TFMain::SaveProject(const std::string &name) { return Save(name) == SaveOutcome::Saved; }
-
-bool TFMain::AskSave() {
-    if (ProjectFileName.empty() || !Modified) return true;
-    const int answer = AskSaveQuestion(this);
-    if (answer == TAskSave::kCancel) return false;
-    if (answer == TAskSave::kNo) return true;
-    // Changes that could not be saved are not given up silently.
-    if (SaveProject(ProjectFileName)) return true;
-    MessageWindowById(this, engine_.Params.Lang, 47, 48);
-    return false;
-}
-
-// ---------------------------------------------------------------------------
 // Modes and the module panel
 
 void TFMain::SetMode(int mode, bool reset) {
@@ -659,6 +592,7 @@ void TFMain::RunStarted() {
     runActive_ = true;
     Canvas->SetDrawingHeld(true);
     Panel1->setEnabled(false);
+    EnableFileCommands();
     StatusText->setText(Text(5));
     FormGo->Show(engine_.Scheme.CountInstances(), engine_.Wires.CountNets(), engine_.Wires.CountSegments());
 }
@@ -667,6 +601,7 @@ void TFMain::RunEnded(RunEnd end) {
     runActive_ = false;
     Canvas->SetDrawingHeld(false);
     Panel1->setEnabled(true);
+    EnableFileCommands();
     FormGo->Timer1->stop();
     FormGo->hide();
     Editor->GoEnded(end, run_->Elapsed(), closeAfterRun_);

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,6 +81,30 @@ public:
     // opened for reading.
     static bool CanOpenFile(const std::string &name);
 
+    // --- File commands (Ufile.cpp) -------------------------------------
+    // While a calculation runs, or a gesture holds an instance, they do
+    // nothing; the menu entries of Open, Save, Save as and New are disabled
+    // during a calculation.
+    void mOpenClick();   // Open, F3
+    void mJSaveClick();  // Save, F2
+    void mSaveClick();   // Save as
+    void mCreateClick(); // New
+    void mPrintClick();
+    // The picture of the drawing area into "FormImg.bmp": false when no
+    // picture could be had, or it could not be written (that is reported).
+    bool SaveFormPicture();
+    // F5: SaveFormPicture, and a message when it is done.
+    void PictureClick();
+    // Writes the module folder for the module wizard into the settings and
+    // starts it; a wizard that cannot be started is reported.
+    void mWizardClick();
+    // The settings dialog, shown modally by its own unit with this window as
+    // owner: it answers its result and, for OK (1), the duration and the
+    // sample rate chosen. The Settings entry is enabled once one is set.
+    using SettingsDialog = std::function<int(double &fullTime, int32_t &freq)>;
+    void SetSettingsDialog(SettingsDialog dialog);
+    void mParamsClick();
+
     // --- Modes and the module panel -----------------------------------
     // Mode = mode, its button pressed; `reset` ends temporary highlights.
     void SetMode(int mode, bool reset);
@@ -143,6 +168,9 @@ signals:
     void HighlightReset();
     // The captions were set anew from the language table.
     void LanguageApplied();
+    // The scheme, the wires and the labels are about to be emptied or
+    // replaced by another project: whatever holds one of them lets go.
+    void SchematicReplacing();
 
 protected:
     void closeEvent(QCloseEvent *event) override; // FormClose
@@ -151,6 +179,9 @@ protected:
 
 private:
     enum class SaveOutcome { Saved, Declined, Cancelled, Failed };
+    // Loaded; Refused: the file did not read and nothing was changed; Lost:
+    // the file failed only when read for real, the schematic is empty.
+    enum class LoadOutcome { Loaded, Refused, Lost };
 
     void CreateMenus();
     void CreateClientArea();
@@ -160,6 +191,12 @@ private:
     void ApplyCaptions();
     int AddButtonPicture(const Picture &picture);
     SaveOutcome Save(const std::string &name);
+    LoadOutcome Load(const std::string &name);
+    // Writes the project as `name` with `readOnlyFlag` as its read-only flag.
+    bool WriteProject(const std::string &name, bool readOnlyFlag);
+    void ConnectFileCommands();
+    void EnableFileCommands();
+    bool FileCommandsHeld() const;
     bool SaveOnClose();
     void SpeedButtonMouseDown(int tag, QPoint at);
     void ShowStatusFileName();
@@ -170,6 +207,7 @@ private:
     bool runActive_ = false;
     bool closeAfterRun_ = false;
     QActionGroup *modulesGroup_ = nullptr;
+    SettingsDialog settingsDialog_;
     // Menu entries and their language text numbers.
     std::vector<std::pair<QAction *, int>> captions_;
 };
