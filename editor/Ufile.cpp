@@ -29,6 +29,7 @@
 #include "Umain.h"
 #include "Umessage.h"
 #include "Upform.h"
+#include "Wires.h"
 
 namespace kmr {
 
@@ -180,7 +181,7 @@ void TFMain::EnableFileCommands() {
 bool TFMain::FileCommandsHeld() const {
     // A calculation works on the schematic, and a gesture in progress still
     // refers to the instance or the wires it holds.
-    return EditingLocked() || Editor->placing || Editor->moving != 0;
+    return EditingLocked() || Editor->placing || Editor->moving != 0 || Wiring->Laying() || Wiring->Dragging();
 }
 
 bool TFMain::CanOpenFile(const std::string &name) {

@@ -125,6 +125,7 @@ TFMain::TFMain(EditorEngine &engine, const StartOptions &options, QWidget *paren
     Wiring = new WireEditing(*this);
     Editor->SetWireGestures(Wiring);
     Keys = new KeyCommands(*this);
+    Keys->SetPictureExport([this] { PictureClick(); });
     qApp->installEventFilter(this);
 
     FormCreate(options);

@@ -1,7 +1,8 @@
 // The file commands of the main window with their dialogs answered by the
-// test: Open, Save, Save as and New with their questions and fallbacks, the
+// test: Open, Save, Save as and New with their questions and fallbacks, a
+// schematic made with the mouse and taken through a file and back, the
 // picture export, printing, the module wizard and the settings command.
-#include "CanvasTest.h"
+#include "WireTest.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -9,6 +10,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTest>
 #include <cerrno>
@@ -18,6 +20,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include "DebugDump.h"
 #include "Project.h"
 #include "Ufile.h"
 #include "Upform.h"
@@ -37,12 +40,12 @@ struct Seen {
     QString type, title, text;
 };
 
-class FileCommandsTest : public edtest::CanvasFixture {
+class FileCommandsTest : public edtest::WireFixture {
 protected:
     using Answer = std::function<int(QDialog &)>;
 
     void SetUp() override {
-        CanvasFixture::SetUp();
+        WireFixture::SetUp();
         modal.answer = [this](QDialog &dialog) {
             Seen s{QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle(), QString()};
             if (auto *box = qobject_cast<QMessageBox *>(&dialog)) s.text = box->text();
@@ -414,6 +417,88 @@ TEST_F(FileCommandsTest, New) {
         EXPECT_EQ(edtest::ReadFile("n.kpj"), before);
         EXPECT_FALSE(fs::exists("old.kpj"));
     }
+}
+
+// ---------------------------------------------------------------------------
+// The round trip
+
+TEST_F(FileCommandsTest, MouseMadeSchematicThroughAFileAndBack) {
+    kmr::TFMain &w = Start({"Tonegen.kmd", "Filter.kmd", "Taperec.kmd"});
+    engine->Params.Freq = 11025;
+    engine->Params.FullTime = 0.2;
+    for (const auto &[file, x] : {std::pair{"Tonegen.kmd", 100}, std::pair{"Filter.kmd", 196}, std::pair{"Taperec.kmd", 292}}) {
+        const int index = w.Panel1->IndexOfTag(Type(file), kmr::kFirstModuleControl);
+        ASSERT_GE(index, 0) << file;
+        QTest::mouseClick(w.Panel1->Control(index), Qt::LeftButton);
+        Click(Qt::LeftButton, x, 100);
+    }
+    ASSERT_EQ(Scheme().CountInstances(), 3);
+    const int gen = Scheme().FindAt(CPOINT{100, 100}), filter = Scheme().FindAt(CPOINT{196, 100}),
+              rec = Scheme().FindAt(CPOINT{292, 100});
+    ASSERT_TRUE(gen && filter && rec);
+    ModeButton(kmr::mdSolder);
+    Drag({Pin(gen, 1).x, Pin(gen, 1).y}, {Pin(filter, 2).x, Pin(filter, 2).y});
+    // The second wire takes a detour below the modules.
+    const CPOINT out = Pin(filter, 1), in = Pin(rec, 2);
+    Drag({out.x, out.y}, {out.x, 200});
+    Drag({out.x, 200}, {in.x, 200});
+    Drag({in.x, 200}, {in.x, in.y});
+    ASSERT_EQ(Wires().CountSegments(), 4);
+    ASSERT_EQ(PinNetOf(rec, 2), PinNetOf(filter, 1));
+    w.mAddText->trigger();
+    ASSERT_EQ(engine->Labels.CountLabels(), 1);
+    ASSERT_TRUE(w.Modified);
+
+    auto dump = [this](const char *tag) {
+        const std::string modules = std::string(tag) + "-modules.dbg", segments = std::string(tag) + "-segments.dbg";
+        EXPECT_TRUE(kmr::WriteModulesDump(Scheme(), modules.c_str()));
+        EXPECT_TRUE(kmr::WriteSegmentsDump(Wires(), segments.c_str()));
+        return edtest::ReadFile(modules) + edtest::ReadFile(segments);
+    };
+    const std::string made = dump("made");
+
+    Script({Choose(kOddName)});
+    w.mSave->trigger();
+    EXPECT_FALSE(w.Modified);
+    const std::string saved = edtest::ReadFile(kOddName);
+
+    // Whatever holds an instance hears of New and Open while the instances
+    // are still there.
+    std::vector<int> replacing;
+    QObject::connect(&w, &kmr::TFMain::SchematicReplacing, [&] { replacing.push_back(Scheme().CountInstances()); });
+    Script({Choose("other.kpj")});
+    w.mCreate->trigger();
+    EXPECT_EQ(Scheme().CountInstances(), 0);
+    EXPECT_EQ(Wires().CountSegments(), 0);
+    EXPECT_EQ(engine->Labels.CountLabels(), 0);
+    EXPECT_NE(dump("new"), made);
+    engine->Params.Freq = 44100;
+
+    // F3 opens, F2 saves.
+    Script({Choose(kOddName)});
+    KeyAt(400, 250, Qt::Key_F3);
+    EXPECT_EQ(Types(), std::vector<QString>{kFiles});
+    EXPECT_EQ(w.ProjectFileName, fs::absolute(kOddName).string());
+    EXPECT_EQ(dump("loaded"), made);
+    EXPECT_EQ(engine->Labels.CountLabels(), 1);
+    EXPECT_EQ(engine->Params.Freq, 11025);
+    EXPECT_EQ(replacing, (std::vector<int>{3, 0}));
+    w.Modified = true;
+    fs::remove(kOddName);
+    KeyAt(400, 250, Qt::Key_F2);
+    EXPECT_FALSE(w.Modified);
+    EXPECT_EQ(edtest::ReadFile(kOddName), saved);
+
+    // The renderer calculates the file the editor wrote.
+    fs::create_directory("render");
+    QProcess render;
+    render.start(QStringLiteral(KMR_RENDER),
+                 {QStringLiteral("--out"), QStringLiteral("render"), QStringLiteral("--quiet"),
+                  kmr::FileNameText(fs::absolute(kOddName).string())});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    EXPECT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+    std::error_code ec;
+    EXPECT_EQ(fs::file_size("render/Taperec00.wav", ec), 44u + 2205u * 2u);
 }
 
 // ---------------------------------------------------------------------------
