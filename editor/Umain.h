@@ -67,15 +67,19 @@ public:
     void ReadSettings();
     void WriteSettings();
 
-    // --- Projects ------------------------------------------------------
-    // Empties the schematic and loads `name`; a name other than
-    // ProjectFileName empties ProjectFileName first. The window grows to
-    // show what was loaded.
+    // --- Projects (Ufile.cpp) -------------------------------------------
+    // Replaces the schematic by the project in `name`; a name other than
+    // ProjectFileName empties ProjectFileName, which the caller sets after
+    // success. A file that does not read to its end changes nothing (it is
+    // read once aside before it replaces anything). The window grows to
+    // show what was loaded. Modified is left as it is.
     bool LoadProject(const std::string &name);
-    // Saves the schematic as `name`, asking first for a read-only project.
+    // Saves the schematic as `name`, asking first for a read-only project;
+    // false also when the user declined. Modified is left as it is.
     bool SaveProject(const std::string &name);
     // Before the schematic would be lost: asks whether to save a modified
-    // project that has a name. True when the caller may go on.
+    // project that has a name. True when the caller may go on; false for
+    // cancel and after a save that failed (which is reported).
     bool AskSave();
     // False for a name of spaces only; otherwise whether the file can be
     // opened for reading.
