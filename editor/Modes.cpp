@@ -110,6 +110,7 @@ void EditModes::FormMouseDown(Qt::MouseButton button, QPoint p) {
     case mdDelete:
         if (const int slot = e.Scheme.FindAt(at)) {
             w_.Modified = true;
+            w_.InstancesAboutToChange();
             e.Scheme.DeleteInstance(slot);
             e.Wires.DrawAllSegments();
         } else {
@@ -573,6 +574,7 @@ void EditModes::pmModuleDeleteClick() {
     // A deletion is a change of the project like any other, so it is not
     // lost silently when the window closes.
     if (e.Scheme.Get(ModuleCtx)) w_.Modified = true;
+    w_.InstancesAboutToChange();
     e.Scheme.DeleteInstance(ModuleCtx);
     e.Wires.DrawAllSegments();
     Changed();

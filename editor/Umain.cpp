@@ -32,12 +32,15 @@
 #include "Library.h"
 #include "Pictures.h"
 #include "Project.h"
+#include "Seam.h"
 #include "Startup.h"
 #include "Strings.h"
 #include "Uabout.h"
 #include "Uasksave.h"
 #include "Ufile.h"
+#include "Uinsp.h"
 #include "Umessage.h"
+#include "Uparams.h"
 #include "Utipofda.h"
 #include "Wires.h"
 
@@ -126,6 +129,21 @@ TFMain::TFMain(EditorEngine &engine, const StartOptions &options, QWidget *paren
     Editor->SetWireGestures(Wiring);
     Keys = new KeyCommands(*this);
     Keys->SetPictureExport([this] { PictureClick(); });
+    Insp = new TInsp(engine_, this);
+    Insp->SetLocked([this] { return EditingLocked(); });
+    connect(Insp, &TInsp::InstanceEdited, this, [this] { Modified = true; });
+    connect(this, &TFMain::SchematicReplacing, this, &TFMain::InstancesAboutToChange);
+    Editor->SetInspector([this](int slot) { Insp->OpenFor(slot); });
+    Keys->SetInspectorWindow(Insp);
+    SetSettingsDialog([this](double &fullTime, int32_t &freq) {
+        TFormParams form(*this);
+        const int result = ExecModal(form);
+        if (result == TFormParams::kOK) {
+            fullTime = form.Duration();
+            freq = form.Frequency();
+        }
+        return result;
+    });
     qApp->installEventFilter(this);
 
     FormCreate(options);
@@ -590,6 +608,7 @@ void TFMain::SetRun(GoRun *run) {
 }
 
 void TFMain::RunStarted() {
+    InstancesAboutToChange();
     runActive_ = true;
     Canvas->SetDrawingHeld(true);
     Panel1->setEnabled(false);
@@ -611,6 +630,11 @@ void TFMain::RunEnded(RunEnd end) {
         close();
     }
 }
+
+// ---------------------------------------------------------------------------
+// Inspector
+
+void TFMain::InstancesAboutToChange() { Insp->Clear(); }
 
 // ---------------------------------------------------------------------------
 // Events

@@ -28,6 +28,7 @@ class QMenu;
 namespace kmr {
 
 class KeyCommands;
+class TInsp;
 class WireEditing;
 
 // Editing modes, as `Mode` holds them.
@@ -142,6 +143,12 @@ public:
 
     void ShowTipOfDay();
 
+    // --- Inspector -----------------------------------------------------
+    // Instances are about to be removed or the whole schematic replaced:
+    // the inspector lets go of the instance it shows. Every deletion, the
+    // start of a calculation and SchematicReplacing call this first.
+    void InstancesAboutToChange();
+
     // --- Controls ------------------------------------------------------
     QMenu *mFile, *mModules, *mSetup, *mDebug, *mDescription, *mWindow, *mTeach, *mHelp;
     QAction *mOpen, *mJSave, *mSave, *mCreate, *mPrint, *mExit;
@@ -164,6 +171,8 @@ public:
     KeyCommands *Keys = nullptr;
     QLabel *StatusFileName, *StatusText;
     TFormGo *FormGo;
+    // The module inspector, made hidden with the window.
+    TInsp *Insp;
     // The button pictures: the six mode pictures, then each type's.
     std::vector<QPixmap> ImageList1;
 
