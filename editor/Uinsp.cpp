@@ -273,6 +273,10 @@ void TInsp::ComboBoxChange(int index) {
     show();
 }
 
+void TInsp::LanguageChanged() {
+    if (isVisible() && !Locked() && Describe(selected_)) Fill();
+}
+
 void TInsp::CellSelected(int row) {
     Commit();
     currentRow_ = row;

@@ -75,6 +75,9 @@ public:
     void CellSelected(int row);
     // Enter: the current row's action.
     void EnterKey();
+    // The interface language changed: a shown inspector describes its
+    // instance again, with the labels of the new language.
+    void LanguageChanged();
 
     // True while nothing may describe or change an instance.
     void SetLocked(std::function<bool()> locked) { locked_ = std::move(locked); }

@@ -133,6 +133,7 @@ TFMain::TFMain(EditorEngine &engine, const StartOptions &options, QWidget *paren
     Insp->SetLocked([this] { return EditingLocked(); });
     connect(Insp, &TInsp::InstanceEdited, this, [this] { Modified = true; });
     connect(this, &TFMain::SchematicReplacing, this, &TFMain::InstancesAboutToChange);
+    connect(this, &TFMain::LanguageApplied, Insp, &TInsp::LanguageChanged);
     Editor->SetInspector([this](int slot) { Insp->OpenFor(slot); });
     Keys->SetInspectorWindow(Insp);
     SetSettingsDialog([this](double &fullTime, int32_t &freq) {

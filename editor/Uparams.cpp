@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <algorithm>
 
@@ -179,7 +180,8 @@ TFormParams::TFormParams(TFMain &owner) : QDialog(&owner), owner_(owner) {
     for (int i = 0; i < 4; ++i) SetHelpContext(PageSetup->widget(i), kHelpTopics[i]);
 
     // The buttons sit in a raised frame at the bottom.
-    auto *frame = new QFrame(this);
+    frame_ = new QFrame(this);
+    QFrame *frame = frame_;
     frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
     frame->setGeometry(8, 281, 337, 54);
     BtnCancel = Named(new QPushButton(QStringLiteral("&Отмена"), frame), "BtnCancel");
@@ -191,6 +193,7 @@ TFormParams::TFormParams(TFMain &owner) : QDialog(&owner), owner_(owner) {
     connect(BtnOK, &QPushButton::clicked, this, &TFormParams::BtnOKClick);
 
     Fill();
+    FitTabs();
     // The handlers are attached once the controls show the settings, so
     // building the dialog changes nothing it holds.
     Connect();
@@ -199,6 +202,7 @@ TFormParams::TFormParams(TFMain &owner) : QDialog(&owner), owner_(owner) {
 void TFormParams::CreatePages() {
     PageSetup = Named(new QTabWidget(this), "PageSetup");
     PageSetup->setGeometry(8, 8, 337, 265);
+    PageSetup->setUsesScrollButtons(false);
 
     // 1. Calculation parameters.
     TabSheetParams = Named(new QWidget, "TabSheetParams");
@@ -309,6 +313,17 @@ void TFormParams::ApplyCaptions() {
     RBSpecIn->setText(Text(139));
     RBWavExt->setText(Text(140));
     RBSpecExt->setText(Text(140));
+}
+
+void TFormParams::FitTabs() {
+    // The page tabs of a language with longer words, or of a larger font,
+    // widen the dialog rather than lose letters.
+    const int extra = std::max(0, PageSetup->tabBar()->sizeHint().width() + 4 - PageSetup->width());
+    if (extra == 0) return;
+    PageSetup->resize(PageSetup->width() + extra, PageSetup->height());
+    frame_->resize(frame_->width() + extra, frame_->height());
+    for (QPushButton *b : {BtnCancel, BtnOK}) b->move(b->x() + extra / 2, b->y());
+    setFixedSize(width() + extra, height());
 }
 
 void TFormParams::Fill() {

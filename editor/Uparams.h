@@ -11,6 +11,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -72,6 +73,7 @@ private:
     void CreatePages();
     void ApplyCaptions();
     void Fill();
+    void FitTabs();
     void Connect();
     // OpenDialog1: a program chosen by the user replaces the text of `edit`.
     void ChooseProgram(QLineEdit *edit);
@@ -81,6 +83,7 @@ private:
     int32_t frequency_ = 0;
     bool modified_ = false;
     QButtonGroup *freqGroup_;
+    QFrame *frame_;
 };
 
 } // namespace kmr

@@ -81,6 +81,13 @@ TEST_F(InspTest, ANewAdderShowsItsNameAndGain) {
     for (int r = 3; r <= 15; ++r) EXPECT_TRUE(Insp().Cell(0, r).isEmpty() && Insp().Cell(1, r).isEmpty()) << r;
     EXPECT_EQ(ListEntries(), std::vector<QString>{TipOf("Plusbox.kmd") + QStringLiteral(" 1")});
     EXPECT_EQ(Insp().ComboBox->currentIndex(), 0);
+
+    // Another interface language relabels the rows at once.
+    const QString before = Insp().Cell(0, 1);
+    W().SetLanguage(engine->Params.Lang == 1 ? 0 : 1);
+    EXPECT_NE(Insp().Cell(0, 1), before);
+    EXPECT_EQ(Insp().Cell(0, 1), Text(94));
+    EXPECT_EQ(Insp().windowTitle(), Text(93));
 }
 
 TEST_F(InspTest, LeavingACellStoresItsTextAndShowsTheValueAsStored) {
