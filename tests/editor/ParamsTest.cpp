@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "Keys.h"
 #include "Uparams.h"
 
 namespace {
@@ -283,6 +284,14 @@ TEST_F(ParamsTest, OnlyLanguagesWhoseTableLoadsCanBeChosen) {
     });
     EXPECT_EQ(engine->Params.Lang, 0);
     EXPECT_NE(w.mFile->title(), english);
+}
+
+TEST_F(ParamsTest, TheHelpKeyOpensThePagesTopic) {
+    Start({"Plusbox.kmd"});
+    TFormParams f(W());
+    const std::pair<QWidget *, int> controls[] = {
+        {f.TrackBar, 790}, {f.RBLanguage[4], 791}, {f.CheckBoxRO, 792}, {f.EditSpec, 793}, {f.BtnOK, 790}};
+    for (const auto &[control, topic] : controls) EXPECT_EQ(kmr::HelpContextOf(control), topic) << topic;
 }
 
 TEST_F(ParamsTest, NotOpenedWhileACalculationRuns) {
