@@ -7,7 +7,8 @@
 namespace kmr {
 
 std::string FormatDuration(double seconds) {
-    char text[64];
+    // Room for every finite double written out in full.
+    char text[400];
     const auto r = std::to_chars(text, text + sizeof text - 1, seconds, std::chars_format::fixed, 2);
     if (r.ec != std::errc()) return "0.00";
     *r.ptr = 0;

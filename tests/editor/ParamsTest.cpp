@@ -107,6 +107,18 @@ TEST_F(ParamsTest, DurationEditAndTrackBarStayInStep) {
         EXPECT_DOUBLE_EQ(f.Duration(), c.duration);
     }
 
+    // A duration from a project file that no run could use is still shown
+    // as it is, and OK without touching it keeps it.
+    engine->Params.FullTime = 1e300;
+    {
+        TFormParams f(W());
+        EXPECT_EQ(f.Edit->text().left(5), QStringLiteral("10000"));
+        EXPECT_EQ(f.Edit->text().size(), 304);
+        EXPECT_EQ(f.TrackBar->value(), 1000);
+        f.BtnOK->click();
+        EXPECT_EQ(f.Duration(), 1e300);
+    }
+
     // Typing 5 over a position of 0 turns the text into 5.00 at once.
     engine->Params.FullTime = 0.0;
     TFormParams f(W());
