@@ -1,6 +1,7 @@
 #include "Picture.h"
 
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -279,6 +280,30 @@ std::vector<uint8_t> EncodeBmpFile(const Picture &picture) {
     Put32(out, offBits);
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
+}
+
+void Picture::Put(int x, int y, uint32_t colour) {
+    if (x >= 0 && y >= 0 && x < width && y < height && pixels.size() == (size_t)width * height)
+        pixels[(size_t)y * width + x] = colour;
+}
+
+void Picture::Line(int x1, int y1, int x2, int y2, uint32_t colour) {
+    const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    int err = dx + dy;
+    for (;;) {
+        Put(x1, y1, colour);
+        if (x1 == x2 && y1 == y2) break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x1 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y1 += sy;
+        }
+    }
 }
 
 } // namespace kmr

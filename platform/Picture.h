@@ -16,6 +16,10 @@ struct Picture {
     bool Empty() const;
     // The pixel at column x, row y (row 0 on top); 0 outside the picture.
     uint32_t At(int x, int y) const;
+    // Sets one pixel; points outside the picture are ignored.
+    void Put(int x, int y, uint32_t colour);
+    // A one-pixel line, both ends included, clipped to the picture.
+    void Line(int x1, int y1, int x2, int y2, uint32_t colour);
 };
 
 // The largest width and height a decoder accepts.

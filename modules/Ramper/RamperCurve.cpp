@@ -46,30 +46,6 @@ constexpr uint32_t kGridColour = 0xFF808080;  // closing lines between the cells
 constexpr uint32_t kCurveColour = 0xFF00FF00; // the miniature curves
 constexpr uint32_t kFlashColours[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
 
-void Put(kmr::Picture &p, int x, int y, uint32_t colour) {
-    if (x >= 0 && y >= 0 && x < p.width && y < p.height) p.pixels[(size_t)y * p.width + x] = colour;
-}
-
-// A one-pixel line, both ends included.
-void Line(kmr::Picture &p, int x1, int y1, int x2, int y2, uint32_t colour) {
-    const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
-    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-        Put(p, x1, y1, colour);
-        if (x1 == x2 && y1 == y2) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x1 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y1 += sy;
-        }
-    }
-}
-
 } // namespace
 
 void DefaultRamp(unsigned char *env) {
@@ -152,8 +128,8 @@ kmr::Picture PresetPicture() {
     p.width = kPresetWidth;
     p.height = kPresetHeight;
     p.pixels.assign((size_t)p.width * p.height, kBlack);
-    for (int c = 0; c <= 3; ++c) Line(p, c * kCellWidth, 0, c * kCellWidth, kPresetHeight - 1, kGridColour);
-    for (int r = 0; r <= 3; ++r) Line(p, 0, r * kCellHeight, kPresetWidth - 1, r * kCellHeight, kGridColour);
+    for (int c = 0; c <= 3; ++c) p.Line(c * kCellWidth, 0, c * kCellWidth, kPresetHeight - 1, kGridColour);
+    for (int r = 0; r <= 3; ++r) p.Line(0, r * kCellHeight, kPresetWidth - 1, r * kCellHeight, kGridColour);
     // Inside a cell the curve runs from x 1 to 39 and levels 0..199 from
     // y 28 up to y 2.
     for (int e = 0; e < kPresetCount; ++e) {
@@ -164,7 +140,7 @@ kmr::Picture PresetPicture() {
         };
         for (int i = 0; i + 1 < kPoints; ++i) {
             Pixel a = at(i), b = at(i + 1);
-            Line(p, a.x, a.y, b.x, b.y, kCurveColour);
+            p.Line(a.x, a.y, b.x, b.y, kCurveColour);
         }
     }
     return p;

@@ -30,30 +30,6 @@ kmr::Picture *Frames() {
 constexpr uint32_t kFace = 0xFFD4D0C8; // the dialog's face colour
 constexpr uint32_t kBlack = 0xFF000000, kRed = 0xFFFF0000, kWhite = 0xFFFFFFFF;
 
-void Put(kmr::Picture &p, int x, int y, uint32_t colour) {
-    if (x >= 0 && y >= 0 && x < p.width && y < p.height) p.pixels[(size_t)y * p.width + x] = colour;
-}
-
-// A one-pixel line, both ends included.
-void Line(kmr::Picture &p, int x1, int y1, int x2, int y2, uint32_t colour) {
-    const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
-    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-        Put(p, x1, y1, colour);
-        if (x1 == x2 && y1 == y2) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x1 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y1 += sy;
-        }
-    }
-}
-
 } // namespace
 
 void Identity(signed char *curve) {
@@ -218,16 +194,16 @@ kmr::Picture PresetPicture() {
     for (int e = 0; e < kPresetCount; ++e) {
         const Point c = AnimationCorner(e);
         for (int y = 0; y < 25; ++y)
-            for (int x = 0; x < 25; ++x) Put(p, c.x + x, c.y + y, kBlack);
-        Line(p, c.x + 12, c.y, c.x + 12, c.y + 24, kRed);
-        Line(p, c.x, c.y + 12, c.x + 24, c.y + 12, kRed);
+            for (int x = 0; x < 25; ++x) p.Put(c.x + x, c.y + y, kBlack);
+        p.Line(c.x + 12, c.y, c.x + 12, c.y + 24, kRed);
+        p.Line(c.x, c.y + 12, c.x + 24, c.y + 12, kRed);
         auto at = [&](int i) {
             const int v = std::clamp(PresetPoint(e, i), -100, 100);
             return Point{c.x + i * 24 / 199, c.y + 12 - (v * 12) / 100};
         };
         for (int i = 0; i + 1 < kPoints; ++i) {
             const Point a = at(i), b = at(i + 1);
-            Line(p, a.x, a.y, b.x, b.y, kWhite);
+            p.Line(a.x, a.y, b.x, b.y, kWhite);
         }
     }
     return p;
