@@ -1,5 +1,6 @@
 #include "Wave.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -275,17 +276,15 @@ bool ConvertRate(const char *tmpPath, const char *workPath, int64_t from, int64_
     return true;
 }
 
-bool WriteWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint32_t rate, int64_t values) {
+namespace {
+
+// The 44-byte header of a 16-bit PCM wave file of `values` values; false when
+// the sizes do not fit its 32-bit fields.
+bool makeHeader(unsigned char (&h)[kWaveHeaderBytes], bool stereo, uint32_t rate, int64_t values) {
     if (values < 0 || 2 * values > (int64_t)UINT32_MAX - 36) return false;
     const uint16_t channels = stereo ? 2 : 1;
     if ((uint64_t)rate * channels * 2 > UINT32_MAX) return false;
-    File in(tmpPath, "rb");
-    if (!in || !wavePath) return false;
-    Output out(wavePath);
-    if (!out) return false;
-
     const uint32_t dataBytes = (uint32_t)(2 * values);
-    unsigned char h[kWaveHeaderBytes];
     std::memcpy(h, "RIFF", 4);
     put32(h + 4, 36 + dataBytes);
     std::memcpy(h + 8, "WAVEfmt ", 8);
@@ -298,14 +297,73 @@ bool WriteWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint3
     put16(h + 34, 16);
     std::memcpy(h + 36, "data", 4);
     put32(h + 40, dataBytes);
+    return true;
+}
+
+// Writes n bytes at file position `at`, however many calls it takes.
+bool writeAt(int fd, const unsigned char *p, size_t n, off_t at) {
+    while (n > 0) {
+        const ssize_t w = ::pwrite(fd, p, n, at);
+        if (w > 0) {
+            p += w;
+            n -= (size_t)w;
+            at += w;
+        } else if (w < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return false; // an error, or a file that takes no more bytes
+        }
+    }
+    return true;
+}
+
+// Puts header `h` into the free start of the temporary file and makes the
+// file end behind `dataBytes` sample bytes. False when it holds fewer.
+bool headerInPlace(const char *tmpPath, const unsigned char (&h)[kWaveHeaderBytes], int64_t dataBytes) {
+    const int fd = ::open(tmpPath, O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const off_t end = (off_t)kWaveHeaderBytes + (off_t)dataBytes;
+    struct stat st;
+    // A recording of no samples has not reached the end of the free space.
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::max<off_t>(st.st_size, kWaveHeaderBytes) >= end &&
+              writeAt(fd, h, sizeof h, 0) && (st.st_size <= end || ::ftruncate(fd, end) == 0);
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
+// Gives the finished temporary file the wave file's name. An older file of
+// that name is swapped out in one step and then removed, not replaced by the
+// rename itself: on some file systems (ext4) a rename that replaces a file
+// writes the renamed file's data out at once, which costs more than copying
+// it. Answers false when the file keeps its temporary name.
+bool moveInto(const char *tmpPath, const char *wavePath) {
+    struct stat st;
+    if (lstat(wavePath, &st) == 0 && !S_ISDIR(st.st_mode) &&
+        renameat2(AT_FDCWD, tmpPath, AT_FDCWD, wavePath, RENAME_EXCHANGE) == 0) {
+        std::remove(tmpPath); // the older file, under the temporary name now
+        return true;
+    }
+    return std::rename(tmpPath, wavePath) == 0;
+}
+
+} // namespace
+
+bool WriteWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint32_t rate, int64_t values,
+                   int64_t offset) {
+    unsigned char h[kWaveHeaderBytes];
+    if (offset < 0 || !makeHeader(h, stereo, rate, values)) return false;
+    File in(tmpPath, "rb");
+    if (!in || !wavePath) return false;
+    Output out(wavePath);
+    if (!out) return false;
     if (!out.Write(h, sizeof h)) return false;
 
-    int64_t left = (int64_t)dataBytes;
+    int64_t left = 2 * values;
     // The samples go over inside the kernel when it can copy between the two
     // files; otherwise, and only when nothing was copied that way, through
     // the buffer below.
     if (left > 0 && std::fflush(out.get()) == 0) {
-        off64_t from = 0;
+        off64_t from = offset;
         while (left > 0) {
             const size_t want = (size_t)std::min<int64_t>(left, (int64_t)1 << 30);
             const ssize_t n = ::copy_file_range(fileno(in.get()), &from, fileno(out.get()), nullptr, want, 0);
@@ -315,12 +373,13 @@ bool WriteWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint3
             }
             if (n == 0) return false; // the temporary file is short: no wave file
             if (errno == EINTR) continue;
-            if (from != 0) return false;
+            if (from != offset) return false;
             break; // no copy between these files: the buffer does it
         }
         if (left == 0) return out.Finish();
     }
 
+    if (offset > 0 && !in.Seek(offset)) return false;
     unsigned char buf[kBlockBytes];
     while (left > 0) {
         size_t want = (size_t)(left < (int64_t)sizeof buf ? left : (int64_t)sizeof buf);
@@ -330,6 +389,18 @@ bool WriteWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint3
         if (got < want) return false; // the temporary file is short: no wave file
     }
     return out.Finish();
+}
+
+bool FinishWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint32_t rate, int64_t values) {
+    if (!tmpPath || !wavePath) return false;
+    unsigned char h[kWaveHeaderBytes];
+    bool ok = makeHeader(h, stereo, rate, values) && headerInPlace(tmpPath, h, 2 * values);
+    if (ok && moveInto(tmpPath, wavePath)) return true;
+    // Not renamed: no older wave file may stay, and a copy is a new file.
+    std::remove(wavePath);
+    ok = ok && WriteWaveFile(tmpPath, wavePath, stereo, rate, values, kWaveHeaderBytes);
+    std::remove(tmpPath);
+    return ok;
 }
 
 bool FileUsable(const char *name) {

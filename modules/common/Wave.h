@@ -4,9 +4,9 @@
 // PCM samples, mono or stereo. Between a calculation and a wave file the
 // samples always pass through a temporary sample file: a headerless sequence
 // of signed 16-bit little-endian values (one per frame, or left/right pairs).
-// Recorders write one during a run and turn it into a wave file at the end;
-// the wave-file source and the viewer extract a channel of a wave file into
-// one before they use it.
+// Recorders write one during a run, behind 44 bytes kept free for the header,
+// and turn it into a wave file at the end; the wave-file source and the
+// viewer extract a channel of a wave file into one before they use it.
 //
 // Every routine answers false on failure, closes what it opened and leaves no
 // half-written output file behind. None of them allocates on the heap.
@@ -39,7 +39,8 @@ struct WaveHeader {
 constexpr uint16_t kWavePcm = 1;
 constexpr uint16_t kWaveExtensible = 0xFFFE;
 
-// Size of the header the recorders write.
+// Size of the header the recorders write, and of the space they keep free
+// for it at the start of their temporary files.
 constexpr uint32_t kWaveHeaderBytes = 44;
 
 // Reads the header of a wave file by walking its RIFF chunks: "RIFF", a size,
@@ -84,11 +85,26 @@ bool IsCalculationRate(int64_t rate);
 bool ConvertRate(const char *tmpPath, const char *workPath, int64_t from, int64_t to, int64_t &frames);
 
 // Writes a 16-bit PCM wave file (44-byte header, then the samples) from the
-// first `values` 16-bit values of a temporary sample file: mono, or stereo
-// with values taken as left/right pairs. Answers false, removing the wave
-// file, when the temporary file holds fewer values, when any write fails, or
-// when the data would not fit the header's 32-bit sizes.
-bool WriteWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint32_t rate, int64_t values);
+// first `values` 16-bit values of a temporary sample file that start `offset`
+// bytes into it: mono, or stereo with values taken as left/right pairs.
+// Answers false, removing the wave file, when the temporary file holds fewer
+// values, when any write fails, or when the data would not fit the header's
+// 32-bit sizes. The temporary file is left as it is.
+bool WriteWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint32_t rate, int64_t values,
+                   int64_t offset = 0);
+
+// Turns a temporary sample file whose first kWaveHeaderBytes bytes are kept
+// free (the samples behind them) into the wave file WriteWaveFile would
+// write, without copying the samples: writes the header into the free bytes,
+// cuts off what lies beyond the first `values` values, and renames the file
+// to `wavePath`. An older file of that name is replaced in one step (the name
+// never goes missing) and removed. When the rename fails (`wavePath` on
+// another file system) the samples are copied instead, as WriteWaveFile
+// does, into a new file. The temporary file is gone afterwards either way.
+// Answers false when the temporary file holds fewer values, when any write
+// fails, or when the data would not fit the header's 32-bit sizes; no file
+// named `wavePath` is left then.
+bool FinishWaveFile(const char *tmpPath, const char *wavePath, bool stereo, uint32_t rate, int64_t values);
 
 // True when `name` holds a character other than a blank and names a plain
 // file that can be opened for reading.

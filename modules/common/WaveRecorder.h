@@ -1,10 +1,11 @@
 // What the mono and the stereo recorder share: their fields and their run.
 //
 // During a run the recorder appends its input, gained, clipped and truncated
-// to 16 bits, to a temporary sample file ("MTMP0000.dat", ...). At Stop it
-// turns that file into a numbered wave file in the current folder, drawing the
-// number from PARAMS.FileIndex, and removes the temporary file. Nothing of
-// the recorder's own fields goes into project files.
+// to 16 bits, to a temporary sample file ("MTMP0000.dat", ...), behind the
+// first kWaveHeaderBytes bytes, which it keeps free. At Stop it writes the
+// wave header there and renames the file to a numbered wave file in the
+// current folder, drawing the number from PARAMS.FileIndex; the samples are
+// not copied. Nothing of the recorder's own fields goes into project files.
 #pragma once
 
 #include <fcntl.h>
@@ -44,16 +45,20 @@ public:
 
 protected:
     // Opens a new temporary file named from `tmpFormat` and the library's
-    // counter. False (refusing the run) when it cannot be made.
+    // counter, placed to write behind the free space of the header. False
+    // (refusing the run) when it cannot be made.
     bool StartRecording(const char *tmpFormat) {
         Abandon();
         Recorded = 0;
         Handle = -1;
         std::snprintf(TmpName, sizeof TmpName, tmpFormat, RecorderTmpCounter++);
         std::remove(TmpName);
-        int fd = ::open(TmpName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        // The file becomes the wave file, so it is made as any new file is:
+        // read and write for all, less the umask.
+        int fd = ::open(TmpName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                        S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
         if (fd < 0) return false;
-        if (!RecorderWriters.Add(this, fd)) {
+        if (::lseek(fd, kWaveHeaderBytes, SEEK_SET) != (off_t)kWaveHeaderBytes || !RecorderWriters.Add(this, fd)) {
             ::close(fd);
             std::remove(TmpName);
             return false;
@@ -73,9 +78,9 @@ protected:
     void EndFrame() { Recorded = (int32_t)((uint32_t)Recorded + 1); }
 
     // Ends the run: names the wave file from `waveFormat` and FileIndex and
-    // writes it from the temporary file, which is then removed. An instance
-    // that did not start in this run does nothing. False when the recording
-    // could not be written whole; no wave file is left then.
+    // makes the temporary file that wave file (replacing an older one). An
+    // instance that did not start in this run does nothing. False when the
+    // recording could not be written whole; neither file is left then.
     bool StopRecording(const char *waveFormat, bool stereo) {
         std::unique_ptr<SampleWriter> w = RecorderWriters.Take(this);
         if (!w) return true;
@@ -84,12 +89,12 @@ protected:
         Handle = -1;
         const int index = Params ? Params->FileIndex++ : 0;
         std::snprintf(FileName, sizeof FileName, waveFormat, index);
-        std::remove(FileName);
         const int32_t rate = Params ? Params->Freq : 0;
         const int64_t values = (int64_t)(uint32_t)Recorded * (stereo ? 2 : 1);
-        ok = ok && rate > 0 && WriteWaveFile(TmpName, FileName, stereo, (uint32_t)rate, values);
+        if (ok && rate > 0) return FinishWaveFile(TmpName, FileName, stereo, (uint32_t)rate, values);
+        std::remove(FileName);
         std::remove(TmpName);
-        return ok;
+        return false;
     }
 
 private:

@@ -3,6 +3,7 @@
 // that never started, failed writes) is tested there.
 #include "HostRun.h"
 #include "ModuleHost.h"
+#include "Wave.h"
 #include "WaveKit.h"
 
 namespace {
@@ -80,6 +81,27 @@ TEST_F(StereorecTest, OneSecondAt44100) {
     EXPECT_EQ(info.channels, 2);
     EXPECT_EQ(info.bits, 16);
     EXPECT_EQ(info.frames, 44100);
+}
+
+// The wave file holds the bytes the copying writer makes from the same values,
+// with the same permissions, and no temporary file is left beside it.
+TEST_F(StereorecTest, WaveFileEqualsTheCopiedOne) {
+    params.Freq = 22050;
+    std::vector<int16_t> values(2 * 1500); // left, right
+    for (size_t i = 0; i < values.size(); ++i) values[i] = (int16_t)(uint16_t)(i * 40503u + 7);
+    auto *m = Recorder();
+    RunResult r = RunCalculation(params, {{&type, m}}, 1500, [&](int cnt) {
+        val[1] = values[2 * (size_t)cnt];
+        val[2] = values[2 * (size_t)cnt + 1];
+    });
+    ASSERT_TRUE(r.started);
+    EXPECT_TRUE(r.stopped[0]);
+    EXPECT_EQ(FilesHere(), std::set<std::string>{"Cd00.wav"});
+
+    WriteValues("plain.dat", values);
+    ASSERT_TRUE(kmd::WriteWaveFile("plain.dat", "copied.wav", true, 22050, (int64_t)values.size()));
+    EXPECT_EQ(ReadFile("Cd00.wav"), ReadFile("copied.wav"));
+    EXPECT_EQ(std::filesystem::status("Cd00.wav").permissions(), std::filesystem::status("copied.wav").permissions());
 }
 
 TEST_F(StereorecTest, UnconnectedRightIsSilence) {

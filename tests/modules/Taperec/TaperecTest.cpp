@@ -7,6 +7,7 @@
 
 #include "HostRun.h"
 #include "ModuleHost.h"
+#include "Wave.h"
 #include "WaveKit.h"
 
 namespace {
@@ -221,9 +222,14 @@ TEST_F(TaperecTest, FailedWritesAreReported) {
     struct Case {
         const char *what;
         rlim_t limit;
+        int samples;
+        bool atStop; // the limit comes only after the last sample
     } cases[] = {
-        {"temporary file", 50000},        // 200000 bytes to the temporary file
-        {"wave file", 200000 + 20},       // the temporary file fits, the wave file not
+        {"temporary file", 50000, 100000, false},   // 200000 bytes to the temporary file
+        {"wave file", 200000 + 20, 100000, false},  // the samples fit, not with the header before them
+        // Every sample has reached the file when the limit comes (they fill
+        // whole buffers), so only the header is left to write.
+        {"header", 20, 1 << 17, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -234,14 +240,83 @@ TEST_F(TaperecTest, FailedWritesAreReported) {
         auto oldHandler = signal(SIGXFSZ, SIG_IGN);
         rlimit small = old;
         small.rlim_cur = c.limit;
-        setrlimit(RLIMIT_FSIZE, &small);
-        RunResult r = Record({m}, 100000, [&](int cnt) { val[1] = cnt % 1000; });
+        if (!c.atStop) setrlimit(RLIMIT_FSIZE, &small);
+        RunResult r = RunCalculation(params, {{&type, m}}, c.samples, [&](int cnt) { val[1] = cnt % 1000; },
+                                     [&](int cnt) {
+                                         if (c.atStop && cnt == c.samples - 1) setrlimit(RLIMIT_FSIZE, &small);
+                                     });
         setrlimit(RLIMIT_FSIZE, &old);
         signal(SIGXFSZ, oldHandler);
         ASSERT_TRUE(r.started);
         EXPECT_FALSE(r.stopped[0]);
         EXPECT_FALSE(Exists("Taperec00.wav"));
         EXPECT_FALSE(Exists(m->TmpName));
+        EXPECT_EQ(FilesHere(), std::set<std::string>{});
+    }
+}
+
+// The wave file holds the bytes the copying writer makes from the same values,
+// with the same permissions, and no temporary file is left beside it.
+TEST_F(TaperecTest, WaveFileEqualsTheCopiedOne) {
+    std::vector<int16_t> values(3000);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = (int16_t)(uint16_t)(i * 40503u + 7);
+    auto *m = Recorder();
+    RunResult r = Record({m}, (int)values.size(), [&](int cnt) { val[1] = values[(size_t)cnt]; });
+    ASSERT_TRUE(r.started);
+    EXPECT_TRUE(r.stopped[0]);
+    EXPECT_EQ(FilesHere(), std::set<std::string>{"Taperec00.wav"});
+
+    WriteValues("plain.dat", values);
+    ASSERT_TRUE(kmd::WriteWaveFile("plain.dat", "copied.wav", false, 22050, (int64_t)values.size()));
+    EXPECT_EQ(ReadFile("Taperec00.wav"), ReadFile("copied.wav"));
+    EXPECT_EQ(std::filesystem::status("Taperec00.wav").permissions(), std::filesystem::status("copied.wav").permissions());
+}
+
+// An older wave file of the name gives way to the new one, whatever it is;
+// files that share its contents or that it points to keep theirs.
+TEST_F(TaperecTest, ReplacesAnOlderWaveFile) {
+    namespace fs = std::filesystem;
+    const ByteList old(10, 7);
+    struct Case {
+        const char *what;
+        std::function<void()> make;
+    } cases[] = {
+        {"longer", [] { WriteFile("Taperec00.wav", ByteList(100000, 7)); }},
+        {"read-only",
+         [&] {
+             WriteFile("Taperec00.wav", old);
+             fs::permissions("Taperec00.wav", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         }},
+        {"hard link",
+         [&] {
+             WriteFile("other.wav", old);
+             fs::create_hard_link("other.wav", "Taperec00.wav");
+         }},
+        {"symbolic link",
+         [&] {
+             WriteFile("other.wav", old);
+             fs::create_symlink("other.wav", "Taperec00.wav");
+         }},
+        {"empty folder", [] { fs::create_directory("Taperec00.wav"); }},
+    };
+    ByteList samples;
+    for (int16_t v : {1, -2, 3, -4, 5}) Put16(samples, (uint16_t)v);
+    const ByteList expected = PcmWave(1, 22050, 16, samples);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::string &name : FilesHere()) fs::remove(name);
+        c.make();
+        auto *m = Recorder();
+        RunResult r = Record({m}, 5, [&](int cnt) { val[1] = (cnt % 2 ? -1 : 1) * (cnt + 1); });
+        EXPECT_TRUE(r.stopped[0]);
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("Taperec00.wav")));
+        EXPECT_EQ(ReadFile("Taperec00.wav"), expected);
+        std::set<std::string> left = FilesHere();
+        left.erase("other.wav");
+        EXPECT_EQ(left, std::set<std::string>{"Taperec00.wav"}) << "the older file is gone";
+        if (Exists("other.wav")) {
+            EXPECT_EQ(ReadFile("other.wav"), old);
+        }
     }
 }
 

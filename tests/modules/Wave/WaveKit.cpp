@@ -41,6 +41,12 @@ void WriteFile(const std::string &path, const ByteList &bytes) {
 
 bool Exists(const std::string &path) { return fs::exists(path); }
 
+std::set<std::string> FilesHere() {
+    std::set<std::string> names;
+    for (const fs::directory_entry &e : fs::directory_iterator(".")) names.insert(e.path().filename().string());
+    return names;
+}
+
 std::vector<int16_t> Values(const ByteList &bytes, size_t offset) {
     std::vector<int16_t> v;
     for (size_t i = offset; i + 1 < bytes.size(); i += 2) v.push_back((int16_t)Le16(bytes, i));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ private:
 ByteList ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const ByteList &bytes);
 bool Exists(const std::string &path);
+// The names of everything in the current folder.
+std::set<std::string> FilesHere();
 
 // The 16-bit little-endian values of a file from byte `offset` on.
 std::vector<int16_t> Values(const ByteList &bytes, size_t offset = 0);

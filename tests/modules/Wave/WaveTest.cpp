@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <random>
@@ -19,6 +22,34 @@ ByteList Samples16(std::initializer_list<int16_t> values) {
     ByteList b;
     for (int16_t v : values) Put16(b, (uint16_t)v);
     return b;
+}
+
+// n values that use the whole 16-bit range.
+std::vector<int16_t> Spread(int64_t n) {
+    std::vector<int16_t> v((size_t)n);
+    for (size_t i = 0; i < v.size(); ++i) v[i] = (int16_t)(uint16_t)(i * 40503u + 7);
+    return v;
+}
+
+// A temporary file as a recorder leaves it: the free space of the header
+// (holding anything), then the values.
+void WriteWithHeaderSpace(const std::string &path, const std::vector<int16_t> &values) {
+    ByteList b(kmd::kWaveHeaderBytes, 0xEE);
+    for (int16_t v : values) Put16(b, (uint16_t)v);
+    WriteFile(path, b);
+}
+
+// A fresh folder on another file system than the current folder's; empty
+// when there is none.
+std::string FolderElsewhere() {
+    struct stat here, st;
+    if (stat(".", &here) != 0) return "";
+    for (const char *base : {"/dev/shm", "/run", "/var/tmp", "/tmp"}) {
+        if (stat(base, &st) != 0 || st.st_dev == here.st_dev) continue;
+        std::string path = std::string(base) + "/kmr-wave-XXXXXX";
+        if (mkdtemp(path.data())) return path;
+    }
+    return "";
 }
 
 class WaveTest : public ::testing::Test {
@@ -333,6 +364,120 @@ TEST_F(WaveTest, WaveFileFromAShortTemporaryFileIsNotLeft) {
     // More values in the file than asked for: only those asked for.
     ASSERT_TRUE(kmd::WriteWaveFile("tmp.dat", "out.wav", false, 22050, 2));
     EXPECT_EQ(ReadValues("out.wav", 44), (std::vector<int16_t>{1, 2}));
+}
+
+// The wave file made in place of the temporary file holds the very bytes of
+// the one copied from a headerless temporary file of the same values, and
+// takes the place of an older file of its name. The copy from behind the
+// header space (what is done when the rename fails) gives them too.
+TEST_F(WaveTest, WaveFileMadeInPlaceEqualsTheCopiedOne) {
+    struct Case {
+        bool stereo;
+        uint32_t rate;
+        int64_t values;
+        int64_t extra; // values in the temporary file beyond those asked for
+    } cases[] = {
+        {false, 22050, 5, 0},
+        {true, 44100, 8, 0},
+        {false, 11025, 0, 0},
+        {true, 22050, 20000, 0}, // more than one block of the copy
+        {false, 44100, 3, 4},
+        {true, 11025, 0, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.values) + (c.stereo ? " stereo" : " mono"));
+        const std::vector<int16_t> values = Spread(c.values + c.extra);
+        WriteValues("plain.dat", values);
+        ASSERT_TRUE(kmd::WriteWaveFile("plain.dat", "copied.wav", c.stereo, c.rate, c.values));
+        const ByteList copied = ReadFile("copied.wav");
+
+        WriteWithHeaderSpace("tmp.dat", values);
+        WriteFile("out.wav", ByteList(50000, 1)); // an older, longer file
+        ASSERT_TRUE(kmd::FinishWaveFile("tmp.dat", "out.wav", c.stereo, c.rate, c.values));
+        EXPECT_EQ(ReadFile("out.wav"), copied);
+        EXPECT_FALSE(Exists("tmp.dat"));
+
+        WriteWithHeaderSpace("tmp.dat", values);
+        ASSERT_TRUE(kmd::WriteWaveFile("tmp.dat", "offset.wav", c.stereo, c.rate, c.values, kmd::kWaveHeaderBytes));
+        EXPECT_EQ(ReadFile("offset.wav"), copied);
+        EXPECT_TRUE(Exists("tmp.dat")) << "the copying writer leaves the temporary file";
+        std::remove("tmp.dat");
+    }
+}
+
+// Whatever fails, neither the temporary file nor a wave file of the name (not
+// even an older one) is left.
+TEST_F(WaveTest, FailedWaveFileInPlaceLeavesNothing) {
+    struct Case {
+        const char *what;
+        int64_t stored; // values in the temporary file; -1: no file
+        int64_t asked;
+        rlim_t limit; // the largest file the process may write
+    } cases[] = {
+        {"fewer values than asked", 3, 4, RLIM_INFINITY},
+        {"only the free space", 0, 1, RLIM_INFINITY},
+        {"header cannot be written", 3, 3, 20},
+        {"beyond 4 GB", 3, 0x7FFFFFF0, RLIM_INFINITY},
+        {"no temporary file", -1, 0, RLIM_INFINITY},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile("out.wav", {1, 2, 3});
+        if (c.stored >= 0) WriteWithHeaderSpace("tmp.dat", Spread(c.stored));
+        rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = c.limit;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool made = kmd::FinishWaveFile("tmp.dat", "out.wav", false, 22050, c.asked);
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, oldHandler);
+        EXPECT_FALSE(made);
+        EXPECT_EQ(FilesHere(), std::set<std::string>{});
+    }
+}
+
+// A wave file on another file system cannot take the temporary file's place:
+// the samples are copied, and the temporary file is removed all the same.
+TEST_F(WaveTest, WaveFileOnAnotherFileSystemIsCopied) {
+    const std::string there = FolderElsewhere();
+    if (there.empty()) GTEST_SKIP() << "no other file system to write to";
+    struct Cleanup {
+        std::string dir;
+        ~Cleanup() {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        }
+    } cleanup{there};
+    const std::string wave = there + "/out.wav";
+    struct Case {
+        bool stereo;
+        int64_t stored, asked;
+        bool made;
+    } cases[] = {
+        {false, 30001, 30001, true}, // more than one block of the copy
+        {true, 8, 6, true},
+        {false, 0, 0, true},
+        {true, 5, 6, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.asked) + (c.stereo ? " stereo" : " mono"));
+        const std::vector<int16_t> values = Spread(c.stored);
+        WriteFile(wave, ByteList(70000, 1)); // an older, longer file
+        WriteWithHeaderSpace("tmp.dat", values);
+        EXPECT_EQ(kmd::FinishWaveFile("tmp.dat", wave.c_str(), c.stereo, 44100, c.asked), c.made);
+        EXPECT_EQ(FilesHere(), std::set<std::string>{});
+        if (!c.made) {
+            EXPECT_FALSE(Exists(wave));
+            continue;
+        }
+        WriteValues("plain.dat", values);
+        ASSERT_TRUE(kmd::WriteWaveFile("plain.dat", "copied.wav", c.stereo, 44100, c.asked));
+        EXPECT_EQ(ReadFile(wave), ReadFile("copied.wav"));
+        std::remove("plain.dat");
+        std::remove("copied.wav");
+    }
 }
 
 TEST_F(WaveTest, FileUsable) {
