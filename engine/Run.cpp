@@ -215,8 +215,8 @@ void ThreadGo::work(RunEnd &end) {
     ProgressCounter percent(samples);
     bool cancelled = false;
     for (int32_t first = 0; first < samples;) {
-        const int32_t last = samples - first > kBlock ? first + kBlock : samples;
-        for (int32_t s = first; s < last; ++s) {
+        const int32_t blockEnd = samples - first > kBlock ? first + kBlock : samples;
+        for (int32_t s = first; s < blockEnd; ++s) {
             const Call *c = calls.data();
             for (; c != pairsEnd; c += 2) {
                 c[0].entry(fnCOUNT, c[0].instance, s);
@@ -224,13 +224,13 @@ void ThreadGo::work(RunEnd &end) {
             }
             if (odd) c->entry(fnCOUNT, c->instance, s);
         }
-        first = last;
-        done_.store(last, std::memory_order_relaxed);
+        first = blockEnd;
+        done_.store(blockEnd, std::memory_order_relaxed);
         if (cancel_.load(std::memory_order_relaxed)) {
             cancelled = true;
             break;
         }
-        if (percent.Step(last - 1)) progress_.store(percent.Percent(), std::memory_order_relaxed);
+        if (percent.Step(blockEnd - 1)) progress_.store(percent.Percent(), std::memory_order_relaxed);
     }
     if (!cancelled) progress_.store(100, std::memory_order_relaxed);
 
