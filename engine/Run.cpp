@@ -205,8 +205,8 @@ void ThreadGo::work(RunEnd &end) {
 
     // The calls go two at a time, which halves the loop's own steps; an odd
     // last call follows on its own.
-    const Call *const pairsEnd = calls.data() + (count & ~1);
-    const bool odd = count & 1;
+    const Call *const callsEnd = calls.data() + count;
+    const int lead = count & 3;
     // The samples go in blocks: the count of samples done, the cancel flag
     // and the percentage are looked at between blocks, not between samples.
     // A block is a few milliseconds of sound at any rate, so a cancel still
@@ -218,11 +218,18 @@ void ThreadGo::work(RunEnd &end) {
         const int32_t blockEnd = samples - first > kBlock ? first + kBlock : samples;
         for (int32_t s = first; s < blockEnd; ++s) {
             const Call *c = calls.data();
-            for (; c != pairsEnd; c += 2) {
+            switch (lead) {
+            case 3: c->entry(fnCOUNT, c->instance, s); ++c; [[fallthrough]];
+            case 2: c->entry(fnCOUNT, c->instance, s); ++c; [[fallthrough]];
+            case 1: c->entry(fnCOUNT, c->instance, s); ++c; [[fallthrough]];
+            default: break;
+            }
+            for (; c != callsEnd; c += 4) {
                 c[0].entry(fnCOUNT, c[0].instance, s);
                 c[1].entry(fnCOUNT, c[1].instance, s);
+                c[2].entry(fnCOUNT, c[2].instance, s);
+                c[3].entry(fnCOUNT, c[3].instance, s);
             }
-            if (odd) c->entry(fnCOUNT, c->instance, s);
         }
         first = blockEnd;
         done_.store(blockEnd, std::memory_order_relaxed);

@@ -11,8 +11,10 @@
 // objects of its running instances in a RunTable keyed by the instance.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -26,8 +28,12 @@ public:
 
     // Appends one value, little-endian; writes the buffer out when it is full.
     void Put(int16_t v) {
-        buf_[fill_] = (unsigned char)((uint16_t)v & 0xFF);
-        buf_[fill_ + 1] = (unsigned char)((uint16_t)v >> 8);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(buf_ + fill_, &v, sizeof v); // one store instead of two
+        } else {
+            buf_[fill_] = (unsigned char)((uint16_t)v & 0xFF);
+            buf_[fill_ + 1] = (unsigned char)((uint16_t)v >> 8);
+        }
         fill_ += 2;
         if (fill_ == sizeof buf_) Flush();
     }
