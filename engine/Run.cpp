@@ -203,8 +203,8 @@ void ThreadGo::work(RunEnd &end) {
             if (t.Loaded()) calls[count++] = Call{t.Entry, m};
         }
 
-    // The calls go two at a time, which halves the loop's own steps; an odd
-    // last call follows on its own.
+    // The calls go four at a time, which quarters the loop's own steps; the
+    // count & 3 calls left over come first, one by one.
     const Call *const callsEnd = calls.data() + count;
     const int lead = count & 3;
     // The samples go in blocks: the count of samples done, the cancel flag
