@@ -1,5 +1,7 @@
 #include "ModuleType.h"
 
+#include <climits>
+
 namespace kmd {
 
 namespace {
@@ -19,7 +21,12 @@ void Describe(const MODULE_TYPE &t, MODULE *m) { call(t, fnDESCR, m, 0); }
 void Count(const MODULE_TYPE &t, MODULE *m, int sample) { call(t, fnCOUNT, m, sample); }
 void SetParams(const MODULE_TYPE &t, PARAMS *p) { call(t, fnPARAMS, p, 0); }
 void Help(const MODULE_TYPE &t) { call(t, fnHELP, nullptr, 0); }
-int Size(const MODULE_TYPE &t) { return (int)call(t, fnSIZE, nullptr, 0); }
+// The answer is pointer-wide: one outside int's range is no size at all, not
+// a size cut to its low bits (which could pass as a small valid block).
+int Size(const MODULE_TYPE &t) {
+    const intptr_t size = call(t, fnSIZE, nullptr, 0);
+    return size >= 0 && size <= INT_MAX ? (int)size : 0;
+}
 bool Start(const MODULE_TYPE &t, MODULE *m) { return callBool(t, fnSTART, m, 0); }
 bool Stop(const MODULE_TYPE &t, MODULE *m) { return callBool(t, fnSTOP, m, 0); }
 bool Save(const MODULE_TYPE &t, MODULE *m, KMDSTREAM *out) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "MemorySurface.h"
 #include "Stands.h"
@@ -138,6 +139,30 @@ TEST_F(ModuleLibrary, NumbersWithoutATypeAreNamelessAndReachTheEmptySpare) {
     EXPECT_FALSE(kmd::MouseDown(spare, m, 0));
     EXPECT_EQ(kmd::About(spare), nullptr);
     EXPECT_EQ(kmd::ToolTip(spare), nullptr);
+}
+
+// A plug-in's size answer is pointer-wide; the host takes only answers that
+// fit an int, so a wide one is not mistaken for its low bits.
+namespace {
+intptr_t sizeAnswer = 0;
+intptr_t AnswerSize(int fn, void *, intptr_t) { return fn == fnSIZE ? sizeAnswer : 0; }
+} // namespace
+
+TEST(ModuleSize, AnswersOutsideIntAreNoSize) {
+    int library = 0;
+    MODULE_TYPE t;
+    t.Library = &library;
+    t.Entry = AnswerSize;
+    const intptr_t wide = (intptr_t)1 << 32;
+    for (auto [answer, size] : {std::pair<intptr_t, int>{136, 136},
+                                {INT_MAX, INT_MAX},
+                                {wide + 136, 0},
+                                {-1, 0},
+                                {(intptr_t)INT_MAX + 1, 0}}) {
+        sizeAnswer = answer;
+        EXPECT_EQ(kmd::Size(t), size) << answer;
+    }
+    t.Library = nullptr; // nothing to unload
 }
 
 TEST_F(ModuleLibrary, LookupsByFileNameAndToolTip) {
