@@ -111,6 +111,27 @@ protected:
         return out.bytes;
     }
 
+    // For a type without own data: saves and loads nothing (the next record's
+    // byte stays unread), describes no rows, and setup, a run and a mouse
+    // press change nothing of the instance.
+    void ExpectNoOwnData() {
+        auto *m = New();
+        EXPECT_TRUE(Saved(m).empty());
+        MemoryStream in({0xEE});
+        EXPECT_TRUE(kmd::Load(type, m, &in.s));
+        EXPECT_EQ(in.pos, 0u) << "the next record's byte stays unread";
+
+        kmd::Describe(type, m);
+        EXPECT_EQ(descr[2].Type, _NONE);
+
+        auto before = Bytes(m);
+        kmd::Setup(type, m);
+        EXPECT_TRUE(kmd::Start(type, m));
+        EXPECT_TRUE(kmd::Stop(type, m));
+        EXPECT_FALSE(kmd::MouseDown(type, m, KmdPackPoint(5, 20)));
+        EXPECT_EQ(Bytes(m), before);
+    }
+
     // Which help topic the type asks for, with a help tree in the current folder.
     int HelpTopic() {
         namespace fs = std::filesystem;

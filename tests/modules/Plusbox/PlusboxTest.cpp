@@ -61,23 +61,7 @@ TEST_F(PlusboxTest, UnconnectedOutputWritesNothing) {
     EXPECT_EQ(std::vector<double>(val, val + kNetCount), before);
 }
 
-TEST_F(PlusboxTest, NoOwnDataRowsOrRun) {
-    auto *m = New();
-    EXPECT_TRUE(Saved(m).empty());
-    kmrtest::MemoryStream in({0xEE});
-    EXPECT_TRUE(kmd::Load(type, m, &in.s));
-    EXPECT_EQ(in.pos, 0u) << "the next record's byte stays unread";
-
-    kmd::Describe(type, m);
-    EXPECT_EQ(descr[2].Type, _NONE);
-
-    auto before = Bytes(m);
-    kmd::Setup(type, m);
-    EXPECT_TRUE(kmd::Start(type, m));
-    EXPECT_TRUE(kmd::Stop(type, m));
-    EXPECT_FALSE(kmd::MouseDown(type, m, KmdPackPoint(5, 20)));
-    EXPECT_EQ(Bytes(m), before);
-}
+TEST_F(PlusboxTest, NoOwnDataRowsOrRun) { ExpectNoOwnData(); }
 
 TEST_F(PlusboxTest, CopyAndPasteWholeInstance) {
     auto *a = New();
