@@ -25,43 +25,10 @@ protected:
 };
 
 TEST_F(RamperTest, DeclaresItself) {
-    EXPECT_EQ(kmd::Size(type), 180 + 4);
+    ExpectFacts({"Ramper.kmd", 180 + 4, {{-1, -1}, {-1, -1}, {-1, -1}, {-1, -1}}, {32, 16}, 0,
+                 "Генератор огибающей", "Envelope generator", 734});
     MODULE *m = New();
-    EXPECT_EQ(m->end.x, 31);
-    EXPECT_EQ(m->end.y, 31);
-    EXPECT_EQ(m->out.x, 32);
-    EXPECT_EQ(m->out.y, 16);
-    for (const CPOINT &p : m->in) EXPECT_FALSE(p.Valid());
-    EXPECT_EQ(m->attr, 0);
-    EXPECT_EQ(m->amp, 100.0);
     for (int i = 0; i < ramper::kPoints; ++i) EXPECT_EQ(Own(m)[i], 4 * i) << i;
-
-    const std::string about = kmd::About(type);
-    const std::string head = KMD_ABOUT_PREFIX " 4.0\n";
-    ASSERT_EQ(about.rfind(head, 0), 0u) << about;
-    EXPECT_GT(about.size(), head.size());
-    EXPECT_LE(about.size() - head.size(), 48u);
-
-    params.Lang = 0;
-    EXPECT_EQ(std::string(kmd::ToolTip(type)), kmr::Utf8ToCp1251("Генератор огибающей"));
-    EXPECT_EQ(std::strlen(kmd::ToolTip(type)), 19u) << "one byte a letter";
-    for (char lang : {1, 2, 7}) {
-        params.Lang = lang;
-        EXPECT_STREQ(kmd::ToolTip(type), "Envelope generator") << int(lang);
-    }
-    EXPECT_EQ(HelpTopic(), 734);
-
-    kmr::ResourceImage res = Resources();
-    kmr::Picture bitmap, tool;
-    ASSERT_TRUE(res.LoadPicture("BITMAP", bitmap));
-    ASSERT_TRUE(res.LoadPicture("TOOL", tool));
-    EXPECT_EQ(bitmap.width, 32);
-    EXPECT_EQ(bitmap.height, 32);
-    EXPECT_EQ(tool.width, 22);
-    EXPECT_EQ(tool.height, 22);
-    EXPECT_LE(kmrtest::Colours(bitmap), 16u);
-    EXPECT_LE(kmrtest::Colours(tool), 16u);
-    EXPECT_NE(bitmap.At(31, 16), bitmap.At(31, 0)) << "the output pin is marked at the edge";
 }
 
 TEST_F(RamperTest, NoRowsNoDialogYetNoPress) {

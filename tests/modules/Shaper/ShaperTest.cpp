@@ -30,33 +30,10 @@ protected:
 };
 
 TEST_F(ShaperTest, DeclaresItself) {
-    EXPECT_EQ(kmd::Size(type), 332 + 4);
+    ExpectFacts({"Shaper.kmd", 332 + 4, {{0, 16}, {-1, -1}, {-1, -1}, {-1, -1}}, {32, 16}, 0, "Нелинейность",
+                 "Unlinearity", 730});
     MODULE *m = New();
-    EXPECT_EQ(m->end.x, 31);
-    EXPECT_EQ(m->end.y, 31);
-    EXPECT_EQ(m->in[0].x, 0);
-    EXPECT_EQ(m->in[0].y, 16);
-    for (int i = 1; i < 4; ++i) EXPECT_FALSE(m->in[i].Valid()) << i;
-    EXPECT_EQ(m->out.x, 32);
-    EXPECT_EQ(m->out.y, 16);
-    EXPECT_EQ(m->attr, 0);
-    EXPECT_EQ(m->amp, 100.0);
     for (int i = 0; i < shaper::kPoints; ++i) EXPECT_EQ((signed char)Own(m)[i], i - 100) << i;
-
-    const std::string about = kmd::About(type);
-    const std::string head = KMD_ABOUT_PREFIX " 4.0\n";
-    ASSERT_EQ(about.rfind(head, 0), 0u) << about;
-    EXPECT_GT(about.size(), head.size());
-    EXPECT_LE(about.size() - head.size(), 48u);
-
-    params.Lang = 0;
-    EXPECT_EQ(std::string(kmd::ToolTip(type)), kmr::Utf8ToCp1251("Нелинейность"));
-    EXPECT_EQ(std::strlen(kmd::ToolTip(type)), 12u) << "one byte a letter";
-    for (char lang : {1, 2, 7}) {
-        params.Lang = lang;
-        EXPECT_STREQ(kmd::ToolTip(type), "Unlinearity") << int(lang);
-    }
-    EXPECT_EQ(HelpTopic(), 730);
 
     // The schematic picture, the button and the four animation frames.
     kmr::ResourceImage res = Resources();
