@@ -55,8 +55,9 @@ public:
 };
 
 // Saves a project into `path` holding one instance of the plug-in `plugin`
-// (loaded from the built plug-ins) at (64, 80).
-void MakeProject(const std::string &path, const std::string &plugin);
+// (loaded from the built plug-ins) at `at`, with the rate and length given.
+void MakeProject(const std::string &path, const std::string &plugin, CPOINT at = CPOINT{64, 80}, int32_t freq = 44100,
+                 double fullTime = 5.0);
 
 // A calculation whose state the test sets.
 struct FakeRun : kmr::GoRun {

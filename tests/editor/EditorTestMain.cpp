@@ -96,11 +96,11 @@ int ModalRecorder::Count(const QString &type) const {
     return n;
 }
 
-void MakeProject(const std::string &path, const std::string &plugin) {
+void MakeProject(const std::string &path, const std::string &plugin, CPOINT at, int32_t freq, double fullTime) {
     double val[kNetCount] = {};
     PARAMS params{};
-    params.Freq = 44100;
-    params.FullTime = 5.0;
+    params.Freq = freq;
+    params.FullTime = fullTime;
     params.Val = val;
     AVMODULES types(&params);
     types.SetFolder(KMR_PLUGIN_DIR);
@@ -110,7 +110,7 @@ void MakeProject(const std::string &path, const std::string &plugin) {
     kmr::LABCLASS labels;
     const int slot = scheme.AddInstance(types.GetType(0), 0);
     ASSERT_GT(slot, 0);
-    scheme.Get(slot)->loc = CPOINT{64, 80};
+    scheme.Get(slot)->loc = at;
     bool readOnly = false;
     ASSERT_TRUE(kmr::SaveProject(kmr::Project{scheme, wires, labels, params, readOnly}, path));
 }

@@ -89,25 +89,6 @@ protected:
         return names;
     }
 
-    // A project file of one instance of `plugin` at (x, y), 22050 Hz, 2.5 s.
-    void MakeProjectAt(const std::string &path, const std::string &plugin, int x, int y) {
-        double val[kNetCount] = {};
-        PARAMS params{};
-        params.Freq = 22050;
-        params.FullTime = 2.5;
-        params.Val = val;
-        AVMODULES types(&params);
-        types.SetFolder(KMR_PLUGIN_DIR);
-        ASSERT_TRUE(types.LoadType(plugin));
-        MODULES scheme(types);
-        WIRES wires;
-        kmr::LABCLASS labels;
-        const int slot = scheme.AddInstance(types.GetType(0), 0);
-        ASSERT_GT(slot, 0);
-        scheme.Get(slot)->loc = CPOINT{x, y};
-        bool readOnly = false;
-        ASSERT_TRUE(kmr::SaveProject(kmr::Project{scheme, wires, labels, params, readOnly}, path));
-    }
     // The picture size of instances of `plugin`.
     CPOINT EndOf(const char *plugin) {
         const int slot = Put(plugin, 0, 0);
@@ -250,7 +231,7 @@ TEST_F(FileCommandsTest, DamagedFileLeavesThePreviousProject) {
 TEST_F(FileCommandsTest, TheWindowGrowsToShowALoadedProject) {
     Start({"Delay.kmd"});
     const CPOINT end = EndOf("Delay.kmd");
-    MakeProjectAt("wide.kpj", "Delay.kmd", 800 - end.x, 500 - end.y);
+    edtest::MakeProject("wide.kpj", "Delay.kmd", CPOINT{800 - end.x, 500 - end.y}, 22050, 2.5);
     ASSERT_LT(W().width(), 824);
     Script({Choose("wide.kpj")});
     W().mOpenClick();
@@ -426,15 +407,9 @@ TEST_F(FileCommandsTest, MouseMadeSchematicThroughAFileAndBack) {
     kmr::TFMain &w = Start({"Tonegen.kmd", "Filter.kmd", "Taperec.kmd"});
     engine->Params.Freq = 11025;
     engine->Params.FullTime = 0.2;
-    for (const auto &[file, x] : {std::pair{"Tonegen.kmd", 100}, std::pair{"Filter.kmd", 196}, std::pair{"Taperec.kmd", 292}}) {
-        const int index = w.Panel1->IndexOfTag(Type(file), kmr::kFirstModuleControl);
-        ASSERT_GE(index, 0) << file;
-        QTest::mouseClick(w.Panel1->Control(index), Qt::LeftButton);
-        Click(Qt::LeftButton, x, 100);
-    }
+    const int gen = PlaceWithMouse("Tonegen.kmd", 100, 100), filter = PlaceWithMouse("Filter.kmd", 196, 100),
+              rec = PlaceWithMouse("Taperec.kmd", 292, 100);
     ASSERT_EQ(Scheme().CountInstances(), 3);
-    const int gen = Scheme().FindAt(CPOINT{100, 100}), filter = Scheme().FindAt(CPOINT{196, 100}),
-              rec = Scheme().FindAt(CPOINT{292, 100});
     ASSERT_TRUE(gen && filter && rec);
     ModeButton(kmr::mdSolder);
     Drag({Pin(gen, 1).x, Pin(gen, 1).y}, {Pin(filter, 2).x, Pin(filter, 2).y});

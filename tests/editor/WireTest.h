@@ -91,6 +91,17 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // Places an instance of `file` as a user does: its toolbar button, then a
+    // click on the drawing area at (x, y). The slot of the instance there.
+    int PlaceWithMouse(const char *file, int x, int y) {
+        const int index = window->Panel1->IndexOfTag(Type(file), kmr::kFirstModuleControl);
+        EXPECT_GE(index, 0) << file;
+        if (index < 0) return 0;
+        QTest::mouseClick(window->Panel1->Control(index), Qt::LeftButton);
+        Click(Qt::LeftButton, x, y);
+        return Scheme().FindAt(CPOINT{x, y});
+    }
+
     void ModeButton(int mode) {
         const int index = window->Panel1->IndexOfTag(kmr::kModeTagBase + mode);
         ASSERT_GE(index, 0);

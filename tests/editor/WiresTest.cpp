@@ -264,15 +264,9 @@ TEST_F(WiresTest, MouseOnlyGeneratorFilterRecorderToTheWaveFile) {
     engine->Params.Freq = 11025;
     engine->Params.FullTime = 0.2;
 
-    for (const auto &[file, x] : {std::pair{"Tonegen.kmd", 100}, std::pair{"Filter.kmd", 196}, std::pair{"Taperec.kmd", 292}}) {
-        const int index = w.Panel1->IndexOfTag(Type(file), kmr::kFirstModuleControl);
-        ASSERT_GE(index, 0) << file;
-        QTest::mouseClick(w.Panel1->Control(index), Qt::LeftButton);
-        Click(Qt::LeftButton, x, 100);
-    }
+    const int gen = PlaceWithMouse("Tonegen.kmd", 100, 100), filter = PlaceWithMouse("Filter.kmd", 196, 100),
+              rec = PlaceWithMouse("Taperec.kmd", 292, 100);
     ASSERT_EQ(Scheme().CountInstances(), 3);
-    const int gen = Scheme().FindAt(CPOINT{100, 100}), filter = Scheme().FindAt(CPOINT{196, 100}),
-              rec = Scheme().FindAt(CPOINT{292, 100});
     ASSERT_TRUE(gen && filter && rec);
 
     ModeButton(kmr::mdSolder);
