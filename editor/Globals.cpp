@@ -27,13 +27,7 @@ int OSCILLA::Show(const char *filename, char lang) {
 
 EditorEngine::EditorEngine(const std::string &programFolder)
     : Types(&Params), Scheme(Types), Go(Scheme, Wires, Params), Oscilla(programFolder), ProgramFolder(programFolder) {
-    Params.Freq = 44100;
-    Params.FullTime = 5.0;
-    Params.Limitation = true;
-    Params.Fast = false;
-    Params.Val = Val;
-    Params.Lang = 0;
-    Params.FileIndex = 0;
+    Params = StartParams(Val, Descr, 0);
     current = this;
 }
 

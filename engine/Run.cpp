@@ -12,6 +12,19 @@
 
 namespace kmr {
 
+PARAMS StartParams(double *val, DESCRIPTOR *descr, char lang) {
+    PARAMS p{};
+    p.Freq = kDefaultFreq;
+    p.FullTime = kDefaultFullTime;
+    p.Limitation = true;
+    p.Fast = false;
+    p.Val = val;
+    p.Lang = lang;
+    p.FileIndex = 0;
+    p.Descr = descr;
+    return p;
+}
+
 int64_t RunSamples(int32_t freq, double seconds) {
     if (freq == 0) freq = kDefaultFreq;
     // "Not above 0" also catches NaN.

@@ -47,6 +47,13 @@ constexpr int kHelpStartFailed = 768;
 
 // The sample rate a run takes when the parameters hold 0.
 constexpr int32_t kDefaultFreq = 44100;
+// The length of a new schematic's run, in seconds.
+constexpr double kDefaultFullTime = 5.0;
+
+// The parameters a host starts with, before any project is read: the
+// default rate and length, outputs limited, file numbers from 0, and the
+// host's own net values and inspector rows.
+PARAMS StartParams(double *val, DESCRIPTOR *descr, char lang);
 
 // What the run check found: on a refusal, everything the editor shows.
 struct RunCheck {

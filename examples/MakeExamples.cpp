@@ -19,6 +19,7 @@
 
 #include "Label.h"
 #include "Project.h"
+#include "Run.h"
 
 namespace fs = std::filesystem;
 
@@ -454,13 +455,7 @@ int main(int argc, char **argv) {
 
     static double values[kNetCount];
     static DESCRIPTOR descriptors[kDescriptorCount];
-    PARAMS params{};
-    params.Freq = 44100;
-    params.FullTime = 5.0;
-    params.Limitation = true;
-    params.Val = values;
-    params.Descr = descriptors;
-    params.Lang = 1; // inspector rows are found by their English labels
+    PARAMS params = kmr::StartParams(values, descriptors, 1); // inspector rows are found by their English labels
 
     AVMODULES types(&params);
     types.SetFolder(argv[1]);

@@ -11,6 +11,7 @@
 #include "Library.h"
 #include "ModuleType.h"
 #include "Resource.h"
+#include "Run.h"
 
 namespace fs = std::filesystem;
 
@@ -26,13 +27,7 @@ int main(int argc, char **argv) {
 
     static double val[kNetCount];
     static DESCRIPTOR descr[kDescriptorCount];
-    PARAMS params{};
-    params.Freq = 44100;
-    params.FullTime = 5.0;
-    params.Limitation = true;
-    params.Val = val;
-    params.Descr = descr;
-    params.Lang = 1;
+    PARAMS params = kmr::StartParams(val, descr, 1);
 
     int good = 0;
     for (auto &f : files) {

@@ -249,13 +249,7 @@ int main(int argc, char **argv) {
 
     static double values[kNetCount];
     static DESCRIPTOR descriptors[kDescriptorCount];
-    PARAMS params{};
-    params.Freq = 44100;
-    params.FullTime = 5.0;
-    params.Limitation = true;
-    params.Val = values;
-    params.Descr = descriptors;
-    params.Lang = 1; // the plug-ins' English texts
+    PARAMS params = kmr::StartParams(values, descriptors, 1); // the plug-ins' English texts
 
     Language.SetFolder(programDir.string());
     Language.LoadLanguage(1);
