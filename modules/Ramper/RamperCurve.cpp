@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 namespace ramper {
 
@@ -65,9 +64,6 @@ bool ApplyPreset(int e, unsigned char *env) {
 }
 
 void Mirror(unsigned char *env) { std::reverse(env, env + kPoints); }
-
-void Clipboard::Copy(const unsigned char *env) { std::memcpy(points_, env, kPoints); }
-void Clipboard::Insert(unsigned char *env) const { std::memcpy(env, points_, kPoints); }
 
 Clipboard &LibraryClipboard() {
     static Clipboard clipboard;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CurveClipboard.h"
 #include "Picture.h"
 
 namespace ramper {
@@ -52,14 +53,7 @@ void Mirror(unsigned char *env);
 
 // The dialog's one-curve clipboard; the library keeps one for all dialogs.
 // Empty it holds all zeros, so an insert before any copy clears the curve.
-class Clipboard {
-public:
-    void Copy(const unsigned char *env);
-    void Insert(unsigned char *env) const;
-
-private:
-    unsigned char points_[kPoints] = {};
-};
+using Clipboard = kmd::CurveClipboard<unsigned char, kPoints>;
 
 // The clipboard shared by every dialog of this library.
 Clipboard &LibraryClipboard();

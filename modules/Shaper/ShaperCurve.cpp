@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <numbers>
 #include <string>
 
@@ -100,9 +99,6 @@ bool ApplyPreset(int e, signed char *curve) {
 void Mirror(signed char *curve) {
     for (int j = 0; j < 100; ++j) curve[99 - j] = (signed char)std::min(-(int)curve[100 + j], 127);
 }
-
-void Clipboard::Copy(const signed char *curve) { std::memcpy(points_, curve, kPoints); }
-void Clipboard::Insert(signed char *curve) const { std::memcpy(curve, points_, kPoints); }
 
 Clipboard &LibraryClipboard() {
     static Clipboard clipboard;

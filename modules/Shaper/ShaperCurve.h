@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "CurveClipboard.h"
 #include "Picture.h"
 #include "Skeleton.h"
 
@@ -58,14 +59,7 @@ void Mirror(signed char *curve);
 
 // The dialog's one-curve clipboard; the library keeps one for all dialogs.
 // Empty it holds all zeros, so an insert before any copy flattens the curve.
-class Clipboard {
-public:
-    void Copy(const signed char *curve);
-    void Insert(signed char *curve) const;
-
-private:
-    signed char points_[kPoints] = {};
-};
+using Clipboard = kmd::CurveClipboard<signed char, kPoints>;
 
 // The clipboard shared by every dialog of this library.
 Clipboard &LibraryClipboard();
